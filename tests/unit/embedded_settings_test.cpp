@@ -1,0 +1,398 @@
+#include "config/embedded_cipher.h"
+#include "config/embedded_settings.h"
+#include "os/os.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <fstream>
+#include <iterator>
+
+// The Linux image's reserved area for data resources (os/posix/resource_posix.cpp).
+extern "C" uint8_t jl_embedded_resource_area[];
+#endif
+
+namespace jl {
+namespace {
+
+using Entries = std::vector<std::pair<std::wstring, std::wstring>>;
+
+struct ExpectedSection {
+    std::wstring name;
+    Entries entries;
+};
+
+struct ParseCase {
+    const char* what;
+    std::wstring text;
+    std::vector<ExpectedSection> sections;
+};
+
+TEST(EmbeddedSettingsParse, FollowsTheLineAndSectionRules) {
+    const std::wstring bom(1, L'\xFEFF');
+    const ParseCase cases[] = {
+        {"empty text", L"", {}},
+        {"CR LF lines", L"[S]\r\nk=v\r\n\r\nj=w\r\n", {{L"S", {{L"k", L"v"}, {L"j", L"w"}}}}},
+        {"LF-only text is one line and no header", L"[S]\nk=v\nj=w\n", {}},
+        {"LF-only after a header is one pair", L"[S]\r\nk=v\nj=w", {{L"S", {{L"k", L"v\nj=w"}}}}},
+        {"lone CR is an ordinary character", L"[S]\r\nk=v\rj", {{L"S", {{L"k", L"v\rj"}}}}},
+        {"byte order mark removed from the first line", bom + L"[S]\r\nk=v", {{L"S", {{L"k", L"v"}}}}},
+        {"byte order mark on a later line stays", L"[S]\r\n" + bom + L"[T]\r\nk=v", {{L"S", {{L"k", L"v"}}}}},
+        {"duplicate sections and keys kept",
+         L"[S]\r\nk=1\r\nk=2\r\n[S]\r\nk=3",
+         {{L"S", {{L"k", L"1"}, {L"k", L"2"}}}, {L"S", {{L"k", L"3"}}}}},
+        {"section name untrimmed, header found past blanks and controls",
+         L"  \t[ Java ]\x01 \r\nk=v",
+         {{L" Java ", {{L"k", L"v"}}}}},
+        {"name between first [ and last ]", L"[[a]b]]\r\nk=v", {{L"[a]b]", {{L"k", L"v"}}}}},
+        {"header wins over =", L"[a=b]\r\nk=v", {{L"a=b", {{L"k", L"v"}}}}},
+        {"empty section name", L"[]\r\nk=v", {{L"", {{L"k", L"v"}}}}},
+        {"text after ] is no header", L"[S]\r\n[T] x\r\nk=v", {{L"S", {{L"k", L"v"}}}}},
+        {"lone bracket is no header", L"[S]\r\n[\r\n]\r\nk=v", {{L"S", {{L"k", L"v"}}}}},
+        {"key and value trimmed, first = splits",
+         L"[S]\r\n \t key name \t= a = b \r\nempty=\r\n=novalue",
+         {{L"S", {{L"key name", L"a = b"}, {L"empty", L""}, {L"", L"novalue"}}}}},
+        {"semicolon not special",
+         L"[S]\r\n;comment=1\r\nk=v ; not a comment",
+         {{L"S", {{L";comment", L"1"}, {L"k", L"v ; not a comment"}}}}},
+        {"lines before any section and lines without = ignored",
+         L"k=v\r\nplain\r\n[S]\r\nno equals here\r\n   \r\nj=w",
+         {{L"S", {{L"j", L"w"}}}}},
+    };
+    for (const ParseCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const EmbeddedSettings settings = EmbeddedSettings::parse(c.text);
+        ASSERT_EQ(settings.sections().size(), c.sections.size());
+        for (size_t i = 0; i < c.sections.size(); ++i) {
+            EXPECT_EQ(settings.sections()[i].name, c.sections[i].name);
+            EXPECT_EQ(settings.sections()[i].entries, c.sections[i].entries);
+        }
+    }
+}
+
+TEST(EmbeddedSettingsFind, FirstSectionFirstKeyExactNames) {
+    const EmbeddedSettings settings = EmbeddedSettings::parse(
+        L"[Java Runtime Environment]\r\nMain Class=a.First\r\nMain Class=a.Second\r\n"
+        L"[Java Runtime Environment]\r\nMain Class=a.Third\r\nMinimum Version=1.8\r\n"
+        L"[ Padded ]\r\nk=v\r\n");
+    struct FindCase {
+        const wchar_t* section;
+        const wchar_t* key;
+        bool found;
+        const wchar_t* value;
+    };
+    const FindCase cases[] = {
+        {L"Java Runtime Environment", L"Main Class", true, L"a.First"},
+        // Only the first section of a name is searched.
+        {L"Java Runtime Environment", L"Minimum Version", false, L""},
+        {L"java runtime environment", L"Main Class", false, L""},
+        {L"Java Runtime Environment", L"main class", false, L""},
+        {L"Padded", L"k", false, L""},
+        {L" Padded ", L"k", true, L"v"},
+        {L"Missing", L"k", false, L""},
+    };
+    for (const FindCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "section '" << c.section << "' key '" << c.key << "'");
+        std::wstring value = L"untouched";
+        EXPECT_EQ(settings.find(c.section, c.key, value), c.found);
+        EXPECT_EQ(value, c.found ? std::wstring(c.value) : std::wstring(L"untouched"));
+    }
+}
+
+std::string hex(const uint8_t* bytes, size_t size) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string text;
+    for (size_t i = 0; i < size; ++i) {
+        text += kDigits[bytes[i] >> 4];
+        text += kDigits[bytes[i] & 0x0F];
+    }
+    return text;
+}
+
+std::string hex(const std::vector<uint8_t>& bytes) { return hex(bytes.data(), bytes.size()); }
+
+std::vector<uint8_t> fromHex(const std::string& text) {
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i + 1 < text.size(); i += 2) {
+        bytes.push_back(static_cast<uint8_t>(std::stoul(text.substr(i, 2), nullptr, 16)));
+    }
+    return bytes;
+}
+
+std::vector<uint8_t> bytesOf(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
+
+TEST(Sha256, KnownDigests) {
+    struct DigestCase {
+        std::string message;
+        const char* digest;
+    };
+    const DigestCase cases[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        // 55 and 56 bytes: the last lengths that fit one padding block, and the first that do not.
+        {std::string(55, 'a'), "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318"},
+        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {std::string(64, 'a'), "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb"},
+        {"abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnopqrlmnopqrs"
+         "mnopqrstnopqrstu",
+         "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1"},
+        {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    for (const DigestCase& c : cases) {
+        SCOPED_TRACE(c.message.size());
+        uint8_t digest[kSha256DigestSize];
+        sha256(reinterpret_cast<const uint8_t*>(c.message.data()), c.message.size(), digest);
+        EXPECT_EQ(hex(digest, sizeof(digest)), c.digest);
+    }
+}
+
+TEST(Sha256, PiecewiseUpdatesGiveTheSameDigest) {
+    std::vector<uint8_t> message(300);
+    for (size_t i = 0; i < message.size(); ++i) message[i] = static_cast<uint8_t>(i * 7 + 3);
+    uint8_t whole[kSha256DigestSize];
+    sha256(message.data(), message.size(), whole);
+    for (size_t piece : {1, 3, 55, 63, 64, 65, 130}) {
+        SCOPED_TRACE(piece);
+        Sha256 hash;
+        for (size_t offset = 0; offset < message.size(); offset += piece) {
+            hash.update(message.data() + offset, std::min(piece, message.size() - offset));
+        }
+        uint8_t digest[kSha256DigestSize];
+        hash.finish(digest);
+        EXPECT_EQ(hex(digest, sizeof(digest)), hex(whole, sizeof(whole)));
+    }
+}
+
+TEST(ChaCha20, BlockFunctionVector) {
+    const std::vector<uint8_t> key = fromHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f");
+    const std::vector<uint8_t> nonce = fromHex("000000090000004a00000000");
+    uint8_t block[kChaCha20BlockSize];
+    chacha20Block(key.data(), 1, nonce.data(), block);
+    EXPECT_EQ(hex(block, sizeof(block)),
+              "10f1e7e4d13b5915500fdd1fa32071c4c7d1f4c733c068030422aa9ac3d46c4e"
+              "d2826446079faa0914c2d705d98b02a2b5129cd1de164eb9cbd083e8a2503c4e");
+}
+
+TEST(ChaCha20, EncryptionVectors) {
+    struct XorCase {
+        const char* what;
+        std::string key;
+        std::string nonce;
+        uint32_t counter;
+        std::vector<uint8_t> plain;
+        const char* cipher;
+    };
+    const XorCase cases[] = {
+        {"sunscreen",
+         "000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f", "000000000000004a00000000", 1,
+         bytesOf("Ladies and Gentlemen of the class of '99: If I could offer you only one tip for the "
+                 "future, sunscreen would be it."),
+         "6e2e359a2568f98041ba0728dd0d6981e97e7aec1d4360c20a27afccfd9fae0bf91b65c5524733ab8f593dabcd62b357"
+         "1639d624e65152ab8f530c359f0861d807ca0dbf500d6a6156a38e088a22b65e52bc514d16ccf806818ce91ab7793736"
+         "5af90bbf74a35be6b40b8eedf2785e42874d"},
+        {"zero key, two blocks from counter 0",
+         std::string(64, '0'), std::string(24, '0'), 0, std::vector<uint8_t>(128, 0),
+         "76b8e0ada0f13d90405d6ae55386bd28bdd219b8a08ded1aa836efcc8b770dc7da41597c5157488d7724e03fb8d84a37"
+         "6a43b8f41518a11cc387b669b2ee65869f07e7be5551387a98ba977c732d080dcb0f29a048e3656912c6533e32ee7aed"
+         "29b721769ce64e43d57133b074d839d531ed1f28510afb45ace10a1f4b794d6f"},
+    };
+    for (const XorCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> data = c.plain;
+        chacha20Xor(fromHex(c.key).data(), c.counter, fromHex(c.nonce).data(), data.data(), data.size());
+        EXPECT_EQ(hex(data), c.cipher);
+        chacha20Xor(fromHex(c.key).data(), c.counter, fromHex(c.nonce).data(), data.data(), data.size());
+        EXPECT_EQ(data, c.plain);
+    }
+}
+
+// U+1F600 is a surrogate pair in UTF-16 whatever the width of wchar_t.
+const std::wstring kNonBmpText = std::wstring(L"A\x20AC") + L"\U0001F600";
+
+TEST(Utf16Le, EncodesAndDecodesSurrogatePairs) {
+    const std::vector<uint8_t> bytes = toUtf16LeBytes(kNonBmpText);
+    EXPECT_EQ(hex(bytes), "4100ac203dd800de");
+    EXPECT_EQ(fromUtf16LeBytes(bytes.data(), bytes.size()), kNonBmpText);
+
+    // Unpaired surrogates survive as single units.
+    const std::vector<uint8_t> lone = fromHex("00d84100");
+    const std::wstring expected{static_cast<wchar_t>(0xD800), L'A'};
+    EXPECT_EQ(fromUtf16LeBytes(lone.data(), lone.size()), expected);
+    EXPECT_EQ(toUtf16LeBytes(expected), lone);
+}
+
+const uint8_t kNonce[kResourceNonceSize] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+
+std::vector<uint8_t> encipherOrFail(const std::wstring& key, const std::wstring& text) {
+    std::vector<uint8_t> resource;
+    EXPECT_TRUE(encipherResource(key, text, kNonce, resource));
+    return resource;
+}
+
+TEST(EmbeddedCipher, ResourceFormatIsStable) {
+    // Computed with an independent ChaCha20 and SHA-256: launchers and the tool that
+    // writes their resources must agree on every byte.
+    const std::wstring key = std::wstring(L"k") + L"\x00E9" + L"y";
+    const std::wstring text = std::wstring(L"[S]\r\nk=v") + L"\U0001F600";
+    const std::string expected =
+        "4a4c4531000102030405060708090a0b16d367dc9c0d770484f2d2ef3f46d30061570c3643d5d19bedb8bc40c6054b7ba70845c8";
+    EXPECT_EQ(hex(encipherOrFail(key, text)), expected);
+    std::wstring plain;
+    ASSERT_TRUE(decipherResource(key, fromHex(expected), plain));
+    EXPECT_EQ(plain, text);
+}
+
+TEST(EmbeddedCipher, RoundTrips) {
+    const std::wstring texts[] = {L"", L"[S]\r\nk=v\r\n", kNonBmpText, std::wstring(1000, L'x') + kNonBmpText};
+    for (const std::wstring& text : texts) {
+        SCOPED_TRACE(text.size());
+        const std::vector<uint8_t> resource = encipherOrFail(kNonBmpText, text);
+        EXPECT_EQ(resource.size(), kResourceOverhead + toUtf16LeBytes(text).size());
+        std::wstring plain = L"stale";
+        ASSERT_TRUE(decipherResource(kNonBmpText, resource, plain));
+        EXPECT_EQ(plain, text);
+    }
+}
+
+TEST(EmbeddedCipher, WrongKeyYieldsNothing) {
+    const std::vector<uint8_t> resource = encipherOrFail(L"{1234-ABCD}", L"[S]\r\nk=v");
+    for (const wchar_t* wrongKey : {L"", L"{1234-abcd}", L"{1234-ABCD} ", L"{1234-ABC}"}) {
+        SCOPED_TRACE(testing::Message() << "key '" << wrongKey << "'");
+        std::wstring plain = L"untouched";
+        EXPECT_FALSE(decipherResource(wrongKey, resource, plain));
+        EXPECT_EQ(plain, L"untouched");
+    }
+}
+
+TEST(EmbeddedCipher, DamagedResourceYieldsNothing) {
+    const std::wstring key = L"key";
+    const std::vector<uint8_t> good = encipherOrFail(key, L"[S]\r\nk=v");
+    const size_t cipherStart = sizeof(kResourceMagic) + kResourceNonceSize;
+
+    struct DamageCase {
+        const char* what;
+        std::vector<uint8_t> resource;
+    };
+    std::vector<DamageCase> cases = {
+        {"empty", {}},
+        {"shorter than the fixed parts", std::vector<uint8_t>(good.begin(), good.begin() + kResourceOverhead - 1)},
+        {"last byte cut off (odd text length)", std::vector<uint8_t>(good.begin(), good.end() - 1)},
+        {"last two bytes cut off", std::vector<uint8_t>(good.begin(), good.end() - 2)},
+        {"extra bytes appended", good},
+    };
+    cases.back().resource.push_back(0);
+    cases.back().resource.push_back(0);
+    for (size_t position : {size_t{0}, size_t{5}, cipherStart, good.size() - kResourceCheckSize - 1, good.size() - 1}) {
+        std::vector<uint8_t> flipped = good;
+        flipped[position] ^= 0x01;
+        cases.push_back({"one bit flipped", flipped});
+    }
+    for (const DamageCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.what << ", " << c.resource.size() << " bytes");
+        std::wstring plain = L"untouched";
+        EXPECT_FALSE(decipherResource(key, c.resource, plain));
+        EXPECT_EQ(plain, L"untouched");
+    }
+}
+
+TEST(EmbeddedSettingsText, EmptyWithoutResources) {
+    // The test executable carries neither resource.
+    EXPECT_EQ(loadEmbeddedSettingsText(L"{any}"), L"");
+}
+
+#ifndef _WIN32
+
+// The reserved area, filled in memory here the way jlembed fills it in the file.
+constexpr size_t kAreaHeaderSize = 20;
+constexpr size_t kAreaSize = 64 * 1024;
+
+class ReservedArea : public testing::Test {
+protected:
+    void SetUp() override { std::memcpy(saved_, jl_embedded_resource_area, kAreaSize); }
+    void TearDown() override { std::memcpy(jl_embedded_resource_area, saved_, kAreaSize); }
+
+    static void putLittleEndian32(std::vector<uint8_t>& out, uint32_t value) {
+        for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
+    }
+    static void addRecord(std::vector<uint8_t>& out, uint32_t id, const std::vector<uint8_t>& bytes,
+                          uint32_t length) {
+        putLittleEndian32(out, id);
+        putLittleEndian32(out, length);
+        out.insert(out.end(), bytes.begin(), bytes.end());
+    }
+    static void fill(const std::vector<uint8_t>& records) {
+        ASSERT_LE(records.size(), kAreaSize - kAreaHeaderSize);
+        std::memset(jl_embedded_resource_area + kAreaHeaderSize, 0, kAreaSize - kAreaHeaderSize);
+        std::memcpy(jl_embedded_resource_area + kAreaHeaderSize, records.data(), records.size());
+    }
+
+private:
+    uint8_t saved_[kAreaSize];
+};
+
+TEST_F(ReservedArea, MagicAppearsOnceInTheImage) {
+    std::ifstream image("/proc/self/exe", std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(image)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(bytes.empty());
+    std::string magic = "JLAUNCH-RCDATA-1";  // lower-cased below so this literal is no second copy
+    for (char& c : magic) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    size_t count = 0;
+    for (auto it = bytes.begin(); (it = std::search(it, bytes.end(), magic.begin(), magic.end())) != bytes.end(); ++it) {
+        ++count;
+    }
+    EXPECT_EQ(count, 1u);
+}
+
+TEST_F(ReservedArea, LoadsTheLayerWrittenIntoIt) {
+    const std::wstring upgradeCode = L"{5A1B-77}";
+    const std::wstring keyText = L"inner key";
+    const std::wstring text = L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n";
+    const std::vector<uint8_t> keyResource = encipherOrFail(upgradeCode, keyText);
+    const std::vector<uint8_t> settingsResource = encipherOrFail(keyText, text);
+
+    std::vector<uint8_t> records;
+    addRecord(records, kEmbeddedSettingsResourceId, settingsResource, static_cast<uint32_t>(settingsResource.size()));
+    addRecord(records, kEmbeddedKeyResourceId, keyResource, static_cast<uint32_t>(keyResource.size()));
+    putLittleEndian32(records, 0);
+    fill(records);
+
+    EXPECT_EQ(loadEmbeddedSettingsText(upgradeCode), text);
+    EXPECT_EQ(loadEmbeddedSettingsText(L"{5A1B-78}"), L"");
+    std::vector<uint8_t> bytes;
+    EXPECT_FALSE(os::loadDataResource(1234, bytes));
+}
+
+TEST_F(ReservedArea, MalformedRecordsYieldNothing) {
+    const std::vector<uint8_t> payload = {1, 2, 3, 4};
+    std::vector<uint8_t> bytes;
+
+    std::vector<uint8_t> beyondArea;
+    addRecord(beyondArea, kEmbeddedKeyResourceId, payload, static_cast<uint32_t>(kAreaSize));
+    fill(beyondArea);
+    EXPECT_FALSE(os::loadDataResource(kEmbeddedKeyResourceId, bytes));
+
+    std::vector<uint8_t> afterTerminator;
+    putLittleEndian32(afterTerminator, 0);
+    addRecord(afterTerminator, kEmbeddedKeyResourceId, payload, static_cast<uint32_t>(payload.size()));
+    fill(afterTerminator);
+    EXPECT_FALSE(os::loadDataResource(kEmbeddedKeyResourceId, bytes));
+
+    std::vector<uint8_t> good;
+    addRecord(good, kEmbeddedKeyResourceId, payload, static_cast<uint32_t>(payload.size()));
+    putLittleEndian32(good, 0);
+    fill(good);
+    ASSERT_TRUE(os::loadDataResource(kEmbeddedKeyResourceId, bytes));
+    EXPECT_EQ(bytes, payload);
+}
+
+#endif
+
+}  // namespace
+}  // namespace jl

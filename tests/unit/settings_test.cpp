@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include "config/embedded_settings.h"
+#include "config/ini_file.h"
+#include "config/launch_settings.h"
+#include "config/settings_paths.h"
+#include "config/settings_store.h"
+#include "os/os.h"
+#include "support/messages.h"
+#include "temp_folder.h"
+
+namespace jl {
+namespace {
+
+using testing::TempFolder;
+
+const wchar_t kJre[] = L"Java Runtime Environment";
+const wchar_t kVmp[] = L"Virtual Machine Parameters";
+
+SettingsStore storeOf(const std::wstring& iniPath, const std::wstring& embedded) {
+    return SettingsStore(IniFile(iniPath), EmbeddedSettings::parse(embedded));
+}
+
+TEST(SettingsStore, FileReplacesAndPlusSectionExtends) {
+    TempFolder dir;
+    const std::wstring embedded = L"[Java Runtime Environment]\r\nVirtual Machine Parameters=-Xmx1g\r\n";
+    struct Case {
+        const char* file;
+        const wchar_t* embedded;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {"", embedded.c_str(), L"-Xmx1g"},
+        {"[Java Runtime Environment]\r\nVirtual Machine Parameters=-Xmx2g\r\n", embedded.c_str(), L"-Xmx2g"},
+        {"[Java Runtime Environment+]\r\nVirtual Machine Parameters=-Dx=1\r\n", embedded.c_str(), L"-Xmx1g -Dx=1"},
+        // Both: the file's own value wins and the "+" section is not read.
+        {"[Java Runtime Environment]\r\nVirtual Machine Parameters=-Xmx2g\r\n"
+         "[Java Runtime Environment+]\r\nVirtual Machine Parameters=-Dx=1\r\n",
+         embedded.c_str(), L"-Xmx2g"},
+        // No embedded value: the extension still comes after one space.
+        {"[Java Runtime Environment+]\r\nVirtual Machine Parameters=-Dx=1\r\n", L"", L" -Dx=1"},
+        // An extension that begins with a space gets no second one (quotes keep it).
+        {"[Java Runtime Environment+]\r\nVirtual Machine Parameters=\" -Dx=1\"\r\n", embedded.c_str(), L"-Xmx1g -Dx=1"},
+        // Embedded names are compared exactly, case included.
+        {"", L"[java runtime environment]\r\nVirtual Machine Parameters=-Xmx1g\r\n", L""},
+        {"", L"[Java Runtime Environment]\r\nvirtual machine parameters=-Xmx1g\r\n", L""},
+        // The file's names are not.
+        {"[JAVA RUNTIME ENVIRONMENT]\r\nvirtual machine parameters=-Xms8m\r\n", L"", L"-Xms8m"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        std::wstring ini = dir.write(L"s" + std::to_wstring(n++) + L".ini", c.file);
+        EXPECT_EQ(storeOf(ini, c.embedded).readString(kJre, kVmp), c.expected) << "case " << n - 1;
+    }
+}
+
+TEST(IniFile, ValuesOfAnyLengthComeOutWhole) {
+    TempFolder dir;
+    for (size_t length : {254u, 255u, 256u, 511u, 512u, 1023u, 5000u, 100000u}) {
+        std::string value(length, 'v');
+        value[0] = 'A';
+        value[length - 1] = 'Z';
+        std::wstring ini = dir.write(L"long.ini", "[S]\r\nK=" + value + "\r\n");
+        std::wstring read = IniFile(ini).readString(L"S", L"K");
+        EXPECT_EQ(read.size(), length);
+        EXPECT_EQ(read, std::wstring(value.begin(), value.end()));
+    }
+}
+
+TEST(IniFile, MissingFileReadsEmpty) {
+    TempFolder dir;
+    EXPECT_EQ(IniFile(dir.path(L"absent.ini")).readString(L"S", L"K"), L"");
+}
+
+TEST(LaunchSettings, JvmSourceTable) {
+    struct Case {
+        const wchar_t* value;
+        bool jdk, jre, both;
+    };
+    const Case cases[] = {
+        {L"", true, true, true},          {L"favor_JRE", false, true, true},
+        {L"favor_JDK", true, false, true}, {L"only_JRE", false, true, false},
+        {L"only_JDK", true, false, false}, {L"favor_jre", false, false, false},
+        {L"JDK", false, false, false},
+    };
+    for (const Case& c : cases) {
+        JvmSourceFlags f = interpretJvmSource(c.value);
+        EXPECT_EQ(f.wantJdk, c.jdk) << c.value[0];
+        EXPECT_EQ(f.wantJre, c.jre);
+        EXPECT_EQ(f.searchBothKinds, c.both);
+    }
+}
+
+TEST(LaunchSettings, VmProviderTable) {
+    struct Case {
+        const wchar_t* value;
+        VmProviderFlags f;
+    };
+    const Case cases[] = {
+        {L"", {false, false, true, true, false, false}},
+        {L"unknown", {false, false, true, true, false, false}},
+        {L"JRockit", {true, true, false, false, false, false}},
+        {L"IBM", {false, false, false, false, true, true}},
+        {L"favor_sun", {true, false, true, true, true, false}},
+        {L"Favor_JRockit", {true, true, true, false, true, false}},
+        {L"favor_ibm", {true, false, true, false, true, true}},
+        {L"ANY", {true, false, true, false, true, false}},
+    };
+    for (const Case& c : cases) {
+        VmProviderFlags f = interpretVmProvider(c.value);
+        EXPECT_EQ(f.acceptJRockit, c.f.acceptJRockit) << std::wstring(c.value).size();
+        EXPECT_EQ(f.favorJRockit, c.f.favorJRockit);
+        EXPECT_EQ(f.acceptSun, c.f.acceptSun);
+        EXPECT_EQ(f.favorSun, c.f.favorSun);
+        EXPECT_EQ(f.acceptIbm, c.f.acceptIbm);
+        EXPECT_EQ(f.favorIbm, c.f.favorIbm);
+    }
+}
+
+TEST(LaunchSettings, SingleValues) {
+    EXPECT_EQ(interpretJvmType(L"server"), JvmType::Server);
+    EXPECT_EQ(interpretJvmType(L"favor_server"), JvmType::FavorServer);
+    EXPECT_EQ(interpretJvmType(L"Server"), JvmType::Default);
+    EXPECT_EQ(interpretMainClass(L"com.example.app.Main"), L"com/example/app/Main");
+    EXPECT_TRUE(isYesIgnoringCase(L"YES"));
+    EXPECT_FALSE(isYesIgnoringCase(L"y"));
+}
+
+std::wstring lastShownText;
+int recordBox(void*, const std::wstring& text) {
+    lastShownText = text;
+    return 1;
+}
+
+class ReadLaunchSettings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        lastShownText.clear();
+        setErrorBoxSink(recordBox);
+        hadAppData = os::getEnvironment(L"APPDATA", savedAppData);
+        ASSERT_TRUE(os::setEnvironment(L"APPDATA", dir.path(L"appdata")));
+    }
+    void TearDown() override {
+        setErrorBoxSink(nullptr);
+        os::setEnvironment(L"APPDATA", hadAppData ? savedAppData : L"");
+    }
+    bool read(const std::string& ini, LaunchSettings& s) {
+        std::wstring path = dir.write(L"tool.ini", ini);
+        return readLaunchSettingsFrom(path, dir.path(L"tool.exe"), s);
+    }
+    TempFolder dir;
+    std::wstring savedAppData;
+    bool hadAppData = false;
+};
+
+TEST_F(ReadLaunchSettings, MissingMainClassIsReportedOnce) {
+    LaunchSettings s;
+    EXPECT_FALSE(read("[Application]\r\nFailure Check=yes\r\n", s));
+    EXPECT_EQ(lastShownText, loadMessage(kMsgMainClassMissing));
+    // The keys after "Main Class" are not read.
+    EXPECT_FALSE(s.failureCheck);
+}
+
+TEST_F(ReadLaunchSettings, EveryKeyInterpreted) {
+    LaunchSettings s;
+    ASSERT_TRUE(read("[Product Information]\r\nProduct Name=Tool\r\nProduct Code={PC}\r\n"
+                     "[Java Runtime Environment]\r\nMinimum Version=1.6\r\nMaximum Version=any\r\n"
+                     "Preferred versions=1.8;;11;\r\nJVM Type=favor_server\r\nJVM Source=only_JDK\r\n"
+                     "VM Provider=favor_ibm\r\nMain Class=org.example.Main\r\nSystem Path=C:\\x\r\n"
+                     "Library Path=lib;\r\nJRE Path=jre\r\n"
+                     "[Application]\r\nApplication Type=Service\r\nFailure Check=YES\r\n"
+                     "Override WorkingDir=yes\r\nPair Product=tool64.exe\r\nPair Return Code=Yes\r\n",
+                     s));
+    EXPECT_TRUE(lastShownText.empty());
+    EXPECT_EQ(formatVersion(s.minimumVersion), L"1.6");
+    EXPECT_TRUE(isUnboundedVersion(s.maximumVersion));
+    EXPECT_EQ(s.preferredVersions, (std::vector<std::wstring>{L"1.8", L"", L"11"}));
+    EXPECT_EQ(s.jvmType, JvmType::FavorServer);
+    EXPECT_TRUE(s.jvmSource.wantJdk && !s.jvmSource.wantJre && !s.jvmSource.searchBothKinds);
+    EXPECT_TRUE(s.vmProvider.favorIbm && s.vmProvider.acceptSun && !s.vmProvider.favorSun);
+    EXPECT_EQ(s.mainClass, L"org/example/Main");
+    EXPECT_FALSE(s.isService);  // "Service" is not "service"
+    EXPECT_TRUE(s.failureCheck);
+    EXPECT_TRUE(s.overrideWorkingDir);
+    EXPECT_EQ(s.systemPath, L"C:\\x");
+    EXPECT_EQ(s.libraryPath, L"lib;");
+    EXPECT_EQ(s.pairProduct, L"tool64.exe");
+    EXPECT_TRUE(s.pairReturnCode);
+    EXPECT_EQ(s.productName, L"Tool");
+    // No per-user file yet: "JRE Path" comes from the store.
+    EXPECT_EQ(s.jrePath, L"jre");
+}
+
+TEST_F(ReadLaunchSettings, JrePathComesFromThePerUserFileWhenItExists) {
+    const std::string ini =
+        "[Product Information]\r\nProduct Name=A/B: C?\r\nProduct Code={PC}\r\n"
+        "[Java Runtime Environment]\r\nMain Class=M\r\nJRE Path=from-store\r\n";
+    std::wstring userFile = userSettingsFilePath(dir.path(L"tool.exe"), L"A/B: C?", L"{PC}", false);
+    EXPECT_EQ(userFile, dir.path(L"appdata") + os::kPathSeparator + L"AB C" + os::kPathSeparator +
+                            L"{PC}" + os::kPathSeparator + L"tool.ini");
+
+    dir.write(L"appdata/AB C/{PC}/tool.ini", "[Java Runtime Environment]\r\nJRE Path=from-user\r\n");
+    LaunchSettings s;
+    ASSERT_TRUE(read(ini, s));
+    EXPECT_EQ(s.jrePath, L"from-user");
+
+    // A per-user file without the key gives an empty value; the store is not asked.
+    dir.write(L"appdata/AB C/{PC}/tool.ini", "[Other]\r\nx=1\r\n");
+    LaunchSettings t;
+    ASSERT_TRUE(read(ini, t));
+    EXPECT_EQ(t.jrePath, L"");
+
+    // A service keeps it beside the executable.
+    LaunchSettings u;
+    ASSERT_TRUE(read(ini + "[Application]\r\nApplication Type=service\r\n", u));
+    EXPECT_TRUE(u.isService);
+    EXPECT_EQ(u.jrePath, L"from-store");
+}
+
+TEST(SettingsPaths, SettingsFileBesideTheExecutable) {
+    std::wstring path;
+#ifdef _WIN32
+    ASSERT_TRUE(settingsFilePathFor(L"C:\\Apps\\tool.exe", path));
+    EXPECT_EQ(path, L"C:\\Apps\\tool.ini");
+    // The last "." of the whole path counts, even in a folder name.
+    ASSERT_TRUE(settingsFilePathFor(L"C:\\Apps.old\\tool", path));
+    EXPECT_EQ(path, L"C:\\Apps.ini");
+    EXPECT_FALSE(settingsFilePathFor(L"C:\\Apps\\tool", path));
+#else
+    ASSERT_TRUE(settingsFilePathFor(L"/opt/apps/tool", path));
+    EXPECT_EQ(path, L"/opt/apps/tool.ini");
+    ASSERT_TRUE(settingsFilePathFor(L"/opt/apps.old/tool", path));
+    EXPECT_EQ(path, L"/opt/apps.old/tool.ini");
+    ASSERT_TRUE(settingsFilePathFor(L"/opt/apps/tool.bin", path));
+    EXPECT_EQ(path, L"/opt/apps/tool.ini");
+#endif
+    EXPECT_EQ(productFolderName(L"a\\b?c\"d|e>f<g:h/i*j k"), L"abcdefghij k");
+}
+
+}  // namespace
+}  // namespace jl
