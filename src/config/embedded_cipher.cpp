@@ -110,6 +110,7 @@ void Sha256::compressBlock(const uint8_t* block) {
 }
 
 void Sha256::update(const uint8_t* data, size_t size) {
+    if (size == 0) return;  // data may be null then
     totalBytes_ += size;
     if (buffered_ > 0) {
         const size_t take = size < 64 - buffered_ ? size : 64 - buffered_;

@@ -1,6 +1,7 @@
 #include "runtime/version_number.h"
 
 #include "support/messages.h"
+#include "support/text.h"
 
 namespace jl {
 namespace {
@@ -87,14 +88,14 @@ std::wstring formatVersion(const VersionNumber& version) {
     int last = 3;
     while (last >= 0 && isFillerOrZero(version.parts[last])) --last;
     if (last < 0) return L"0.0.0.0";
-    std::wstring text = std::to_wstring(version.parts[0]);
+    std::wstring text = decimalText(version.parts[0]);
     if (last == 0) {
         // Two parts are always shown. When the second is there only for that, a filler
         // in it would print a maximum of "17" as "17.65535"; it is shown as 0 instead.
         const int32_t second = version.parts[1] == kVersionFiller ? 0 : version.parts[1];
-        return text + L'.' + std::to_wstring(second);
+        return text + L'.' + decimalText(second);
     }
-    for (int i = 1; i <= last; ++i) text += L'.' + std::to_wstring(version.parts[i]);
+    for (int i = 1; i <= last; ++i) text += L'.' + decimalText(version.parts[i]);
     return text;
 }
 

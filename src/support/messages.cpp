@@ -1,4 +1,5 @@
 #include "support/messages.h"
+#include "support/text.h"
 
 #include <atomic>
 
@@ -45,7 +46,7 @@ std::wstring formatMessageText(const std::wstring& format, std::initializer_list
             appendArgument(out, *next++);
             ++i;
         } else if (spec == L'd' && next != args.end() && next->isNumber) {
-            out += std::to_wstring(next->number);
+            out += decimalText(next->number);
             ++next;
             ++i;
         } else {

@@ -61,6 +61,22 @@ std::wstring trimWhitespace(const std::wstring& text) {
     return text.substr(first, last - first);
 }
 
+std::wstring decimalText(long long value) {
+    wchar_t digits[24];
+    size_t n = 0;
+    // Works on the magnitude as unsigned so the most negative value does not overflow.
+    unsigned long long magnitude = value < 0 ? 0ull - static_cast<unsigned long long>(value)
+                                             : static_cast<unsigned long long>(value);
+    do {
+        digits[n++] = static_cast<wchar_t>(L'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    std::wstring text;
+    if (value < 0) text += L'-';
+    while (n > 0) text += digits[--n];
+    return text;
+}
+
 wchar_t foldCase(wchar_t c) {
     if (c >= L'A' && c <= L'Z') return static_cast<wchar_t>(c + 32);
     // Latin-1 and Cyrillic/Greek capitals fold like the C runtime's towlower.

@@ -21,6 +21,10 @@ std::wstring trimWhitespace(const std::wstring& text);
 // _wcsicmp folds them).
 bool equalsIgnoreCase(const std::wstring& a, const std::wstring& b);
 
+// A signed decimal number, as "%d" prints it. (std::to_wstring would bring the C
+// runtime's whole wide printf, with floating point, into the executable.)
+std::wstring decimalText(long long value);
+
 // Lower-case fold of one character, as used by equalsIgnoreCase.
 wchar_t foldCase(wchar_t c);
 

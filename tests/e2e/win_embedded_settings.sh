@@ -37,16 +37,17 @@ printf '[Product Information]\r\nUpgrade Code={6F1C-22A0}\r\nProduct Name=Embed 
 # LF line ends on purpose: the tool converts them.
 printf '[Java Runtime Environment]\nMain Class=demo.Main\nMinimum Version=99\n' > "$work/embedded.ini"
 
-winpath() { winepath -w "$1" 2>/dev/null; }
+# Wine's drive Z: is the Unix root.
+winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
 
 # Starts the launcher copy, reads the first dialog or box it shows (if any) and closes
 # it; sets $rc (the launcher's exit code) and $shown (what the probe read).
 run_launcher() {
     local probe_out="$work/probe.txt"
     : > "$probe_out"
-    (cd "$work" && exec timeout 90 wine "$app") >/dev/null 2>&1 &
+    (cd "$work" && exec timeout 90 $JL_WINE "$app") >/dev/null 2>&1 &
     launcher_pid=$!
-    wine "$JL_UIPROBE" wait --exe "$exe_name" --timeout 30000 > "$probe_out" 2>/dev/null &
+    $JL_WINE "$JL_UIPROBE" wait --exe "$exe_name" --timeout 30000 > "$probe_out" 2>/dev/null &
     probe_pid=$!
     while kill -0 "$launcher_pid" 2>/dev/null && kill -0 "$probe_pid" 2>/dev/null; do
         sleep 0.1
@@ -61,7 +62,7 @@ run_launcher() {
         # A message box is closed with its OK button (1); a dialog with Cancel (2).
         local button=1
         grep -q '^control: 2 Button' "$probe_out" && button=2
-        wine "$JL_UIPROBE" wait --exe "$exe_name" --timeout 10000 --press "$button" >/dev/null 2>&1 \
+        $JL_WINE "$JL_UIPROBE" wait --exe "$exe_name" --timeout 10000 --press "$button" >/dev/null 2>&1 \
             || fail "could not close the launcher's window: $(cat "$probe_out")"
     fi
     probe_pid=""
@@ -75,7 +76,7 @@ run_launcher
 [ "$rc" -eq 255 ] || fail "without the layer: expected exit 255, got $rc"
 grep -qF "$missing_main_class" <<<"$shown" || fail "without the layer: expected a box with '$missing_main_class', saw '$shown'"
 
-out=$(wine "$tool" "$(winpath "$app")" "$(winpath "$work/embedtest.ini")" "$(winpath "$work/embedded.ini")" 2>&1) \
+out=$($JL_WINE "$tool" "$(winpath "$app")" "$(winpath "$work/embedtest.ini")" "$(winpath "$work/embedded.ini")" 2>&1) \
     || fail "jlembed.exe failed: $out"
 
 run_launcher
@@ -89,7 +90,7 @@ grep -qF "$missing_main_class" <<<"$shown" || fail "with a wrong upgrade code: e
 
 # A file that is no executable is refused, and left alone.
 cp "$work/embedded.ini" "$work/notalauncher"
-if out=$(wine "$tool" "$(winpath "$work/notalauncher")" "$(winpath "$work/embedtest.ini")" \
+if out=$($JL_WINE "$tool" "$(winpath "$work/notalauncher")" "$(winpath "$work/embedtest.ini")" \
                       "$(winpath "$work/embedded.ini")" 2>&1); then
     fail "jlembed.exe accepted a file that is no executable"
 fi
