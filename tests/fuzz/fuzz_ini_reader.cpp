@@ -1,7 +1,7 @@
 // The settings-file reader and writer take a file anyone may edit.
 //
 // Input: a first line "section|key" in fuzz text, then the file's bytes.
-#include "config/ini_reader.h"
+#include "os/ini_reader.h"
 
 #include <cstddef>
 #include <cstdint>

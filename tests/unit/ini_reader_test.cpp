@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "config/ini_reader.h"
+#include "os/ini_reader.h"
 #include "os/os.h"
 #include "temp_folder.h"
 

@@ -60,10 +60,12 @@ TEST(IniFile, ValuesOfAnyLengthComeOutWhole) {
         std::string value(length, 'v');
         value[0] = 'A';
         value[length - 1] = 'Z';
-        std::wstring ini = dir.write(L"long.ini", "[S]\r\nK=" + value + "\r\n");
-        std::wstring read = IniFile(ini).readString(L"S", L"K");
-        EXPECT_EQ(read.size(), length);
-        EXPECT_EQ(read, std::wstring(value.begin(), value.end()));
+        for (const char* quote : {"", "\""}) {
+            std::wstring ini = dir.write(L"long.ini", "[S]\r\nK=" + (quote + value + quote) + "\r\n");
+            std::wstring read = IniFile(ini).readString(L"S", L"K");
+            EXPECT_EQ(read.size(), length) << "quoted: " << *quote;
+            EXPECT_EQ(read, std::wstring(value.begin(), value.end()));
+        }
     }
 }
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "config/ini_reader.h"
+#include "os/ini_reader.h"
 
 namespace {
 

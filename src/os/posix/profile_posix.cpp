@@ -2,7 +2,7 @@
 // changes one value and leaves every other byte of the file as it was.
 #include "os/os.h"
 
-#include "config/ini_reader.h"
+#include "os/ini_reader.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,7 +1,7 @@
 // Settings files on Windows: the profile functions themselves.
 #include "os/os.h"
 
-#include "config/ini_reader.h"
+#include "os/ini_reader.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "config/ini_reader.h"
+#include "os/ini_reader.h"
 
 namespace jl {
 namespace {
@@ -145,8 +145,9 @@ void decodeWindows1252(const std::vector<uint8_t>& bytes, DecodedFile& file) {
     file.offsets.push_back(bytes.size());
 }
 
-// UTF-16 units are taken as they are, unpaired surrogates included; an odd last byte
-// is not part of the text.
+// UTF-16 units are taken as they are, unpaired surrogates included. An odd last byte
+// is not part of the text: Wine reads it as the low half of one more unit whose high
+// half lies past the end of its buffer, which gives whatever happens to be there.
 void decodeUtf16(const std::vector<uint8_t>& bytes, bool bigEndian, DecodedFile& file) {
     const size_t end = bytes.size() - (bytes.size() % 2);
     auto unitAt = [&](size_t i) -> uint32_t {
