@@ -6,6 +6,7 @@
 #include "os/os.h"
 #include "support/files.h"
 #include "support/messages.h"
+#include "support/paths.h"
 #include "support/text.h"
 
 namespace jl {
@@ -35,6 +36,13 @@ std::wstring readJrePath(const SettingsStore& store, const std::wstring& executa
 }
 
 }  // namespace
+
+std::wstring resolveBesideExecutable(const std::wstring& path, const std::wstring& executablePath) {
+    if (path.empty() || isAbsolutePath(path) || path[0] == L'\\' || path[0] == L'/') return path;
+    size_t separator = executablePath.rfind(os::kPathSeparator);
+    if (separator == std::wstring::npos) return path;
+    return executablePath.substr(0, separator + 1) + path;
+}
 
 JvmType interpretJvmType(const std::wstring& value) {
     if (value == L"server") return JvmType::Server;
@@ -114,7 +122,9 @@ bool readLaunchSettingsFrom(const std::wstring& settingsPath, const std::wstring
     settings.overrideWorkingDir = isYesIgnoringCase(store.readString(kApplication, L"Override WorkingDir"));
     settings.systemPath = store.readString(kRuntimeSection, L"System Path");
     settings.libraryPath = store.readString(kRuntimeSection, L"Library Path");
-    settings.pairProduct = store.readString(kApplication, L"Pair Product");
+    // Started by CreateProcessW, a relative name would be completed from the current
+    // folder, where a document's folder could plant a program.
+    settings.pairProduct = resolveBesideExecutable(store.readString(kApplication, L"Pair Product"), executablePath);
     settings.pairReturnCode = isYesIgnoringCase(store.readString(kApplication, L"Pair Return Code"));
     return true;
 }

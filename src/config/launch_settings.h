@@ -73,6 +73,9 @@ JvmSourceFlags interpretJvmSource(const std::wstring& value);
 VmProviderFlags interpretVmProvider(const std::wstring& value);
 std::wstring interpretMainClass(const std::wstring& value);
 bool isYesIgnoringCase(const std::wstring& value);
+// A relative path taken as relative to the executable's folder; absolute and rooted
+// paths unchanged.
+std::wstring resolveBesideExecutable(const std::wstring& path, const std::wstring& executablePath);
 
 // The keys init needs, in their fixed order. False, silently, when the settings file
 // path cannot be formed; false after message 210 when "Main Class" is empty.

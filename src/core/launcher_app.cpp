@@ -1,6 +1,8 @@
 #include "core/launcher_app.h"
 
 #include "os/os.h"
+#include "support/files.h"
+#include "support/messages.h"
 #include "support/text.h"
 
 namespace jl {
@@ -23,18 +25,72 @@ std::vector<std::wstring> argumentsFromCommandLine(const std::wstring& commandLi
     return list;
 }
 
-bool LauncherApp::init() {
-    if (!os::argumentVector(arguments)) arguments = argumentsFromCommandLine(os::commandLine());
-    if (!readLaunchSettings(settings)) return false;
-    // Finding a runtime comes next; until it exists no launch can go further.
+std::wstring workingFolderOf(const std::wstring& executablePath) {
+    size_t separator = executablePath.rfind(os::kPathSeparator);
+    if (separator == std::wstring::npos) return {};
+#ifdef _WIN32
+    if (separator == 0) return {};
+    std::wstring folder = executablePath.substr(0, separator);
+    if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+    return folder;
+#else
+    return separator == 0 ? L"/" : executablePath.substr(0, separator);
+#endif
+}
+
+bool hasNoSplashSwitch(const std::vector<std::wstring>& arguments) {
+    for (const std::wstring& argument : arguments) {
+        if (argument == L"-nosplash" || argument == L"/nosplash") return true;
+    }
     return false;
 }
 
-int LauncherApp::run() { return -1; }
+bool LauncherApp::init() {
+    if (!os::argumentVector(arguments)) arguments = argumentsFromCommandLine(os::commandLine());
+    if (!readLaunchSettings(settings)) return false;
+    if (settings.overrideWorkingDir) {
+        std::wstring executable;
+        if (getModulePath(executable)) {
+            std::wstring folder = workingFolderOf(executable);
+            if (!folder.empty()) (void)os::setCurrentDirectory(folder);
+        }
+    }
+    return findRuntime(settings, runtime);
+}
+
+int LauncherApp::runPairedLauncher() {
+    uint32_t exitCode = 0;
+    uint32_t error = 0;
+    if (!os::startProcessWithOwnCommandLine(settings.pairProduct, settings.pairReturnCode, exitCode, error)) {
+        // A paired launcher that cannot start is a failed launch, not a success.
+        reportError(kMsgWindowsException, settings.pairProduct, error);
+        return -1;
+    }
+    return settings.pairReturnCode ? static_cast<int>(exitCode) : 0;
+}
+
+int LauncherApp::run() {
+    if (runtime.startPairedLauncher) return runPairedLauncher();
+
+    prepareJvmEnvironment(settings, runtime.jvmLibraryPath, jvm);
+    if (!host.loadJvmLibrary(runtime.jvmLibraryPath)) return -1;
+    // A false result has been reported; the virtual machine still starts without them.
+    (void)buildJvmOptions(settings, runtime.jvmLibraryPath, jvm, arguments);
+
+    JavaLaunch launch;
+    launch.mainClass = settings.mainClass;
+    launch.arguments = arguments;
+    launch.failureCheck = settings.failureCheck;
+    launch.keepThreadInVm = runtime.ibmFamily;
+    launch.settings = &settings;
+    if (host.runJavaThread(launch, jvm) != 0) return -1;
+    return 0;
+}
 
 void LauncherApp::term() {
+    host.destroyJavaVm();
     arguments.clear();
-    jvmLibraryPath.clear();
+    jvm = JvmOptions{};
 }
 
 int runLauncher() {

@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "config/launch_settings.h"
+#include "jvm/java_host.h"
+#include "jvm/jvm_options.h"
+#include "runtime/runtime_search.h"
 
 namespace jl {
 
@@ -15,7 +18,7 @@ public:
     LauncherApp(const LauncherApp&) = delete;
     LauncherApp& operator=(const LauncherApp&) = delete;
 
-    // The process-wide application, for the virtual machine's hooks.
+    // The process-wide application.
     static LauncherApp* instance();
 
     // True when run shall be called.
@@ -27,12 +30,25 @@ public:
 
     LaunchSettings settings;
     std::vector<std::wstring> arguments;
-    std::wstring jvmLibraryPath;
-    bool startPairedLauncher = false;
+    RuntimeSearchResult runtime;  // the JVM library and the paired-launcher decision
+    JvmOptions jvm;
+    JavaHost host;
+
+private:
+    int runPairedLauncher();
 };
 
 // The application arguments of a raw command line: trimmed, split, program name removed.
 std::vector<std::wstring> argumentsFromCommandLine(const std::wstring& commandLine);
+
+// The folder "Override WorkingDir" makes current for an executable path: its folder, a
+// drive's root with its backslash ("E:\", since "E:" alone selects that drive's last
+// folder), or nothing (empty) when the path has no usable separator.
+std::wstring workingFolderOf(const std::wstring& executablePath);
+
+// Whether the splash is suppressed: "-nosplash" or "/nosplash" as a whole argument,
+// case-sensitive, anywhere among the arguments.
+bool hasNoSplashSwitch(const std::vector<std::wstring>& arguments);
 
 // The whole launch: construct, init, run, term; returns the process exit code.
 int runLauncher();

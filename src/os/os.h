@@ -119,4 +119,111 @@ int showErrorMessage(void* owner, const std::wstring& text);
 std::string toUtf8(const std::wstring& text);
 std::wstring fromUtf8(const std::string& text);
 
+// --- processes and the current directory -----------------------------------------
+bool setCurrentDirectory(const std::wstring& path);
+// Starts `application` with this process's own command line (on Linux: its arguments),
+// the inherited environment and current directory, and no inherited handles. With
+// `wait`, waits for it and gives its exit code. False (error in `error`) when it could
+// not be started.
+[[nodiscard]] bool startProcessWithOwnCommandLine(const std::wstring& application, bool wait,
+                                                  uint32_t& exitCode, uint32_t& error);
+
+// --- installed runtimes: the registry (Windows), runtime folders (Linux) ----------
+// Which view of the registry a key is opened in. Default is the one the platform gives
+// this process (for a 32-bit process on 64-bit Windows the redirected Wow6432Node);
+// the others pin the 32-bit or the 64-bit view whatever the process is.
+enum class RegistryView { Default, Bits32, Bits64 };
+
+#ifdef _WIN32
+// A registry key opened for reading. Subkeys are opened in the view of their parent,
+// so one search never mixes the two views.
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    ~RegistryKey();
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+
+    // HKEY_LOCAL_MACHINE\path in `view`; false when it does not exist or cannot be opened.
+    [[nodiscard]] bool openLocalMachine(const std::wstring& path, RegistryView view);
+    // A direct subkey of `parent`, in the parent's view.
+    [[nodiscard]] bool openSubkey(const RegistryKey& parent, const std::wstring& name);
+    void close();
+    bool isOpen() const { return key_ != nullptr; }
+
+    // RegEnumKeyExW at `index` with a name buffer of `bufferChars` characters: 0 and
+    // the name, or the error (259 at the end, 234 for a name that does not fit).
+    uint32_t subkeyName(uint32_t index, size_t bufferChars, std::wstring& name) const;
+    // The value's data as UTF-16 text up to its first zero character or its end,
+    // whatever the value's type. False when the value is missing or has no data.
+    [[nodiscard]] bool readValueText(const std::wstring& valueName, std::wstring& text) const;
+
+private:
+    void* key_ = nullptr;
+    RegistryView view_ = RegistryView::Default;
+};
+constexpr uint32_t kErrorMoreData = 234;
+constexpr uint32_t kErrorNoMoreItems = 259;
+#else
+// The path with every symbolic link resolved and "." and ".." removed; false when it
+// does not exist.
+[[nodiscard]] bool canonicalPath(const std::wstring& path, std::wstring& canonical);
+#endif
+
+// --- libraries and the thread of the hosted runtime --------------------------------
+enum : uint32_t { kErrorModNotFound = 126, kErrorProcNotFound = 127 };
+// Loads a library for the rest of the process (it is never freed). Null on failure, the
+// reason in lastError(); on Linux, as on Windows, kErrorModNotFound when there is no such
+// file and kErrorBadExeFormat for one that cannot be loaded.
+void* loadLibrary(const std::wstring& path);
+// An exported entry point of a loaded library; null (kErrorProcNotFound) when missing.
+void* libraryEntryPoint(void* library, const char* name);
+// Makes `folder` the one extra folder searched for the dependencies of libraries loaded
+// from now on, in place of the current directory (SetDllDirectoryW). Linux needs nothing:
+// a library's dependencies are found through its own run path.
+bool setLibrarySearchFolder(const std::wstring& folder);
+// Runs body(context) on a new thread with a stack of `stackSize` bytes (0: the platform's
+// default), waits for it to end and gives its result. False, having run nothing, when
+// the thread cannot be started.
+[[nodiscard]] bool runThreadWithStack(uint32_t stackSize, int (*body)(void*), void* context,
+                                      int& result);
+// Blocks the calling thread for good; the process ends some other way.
+[[noreturn]] void sleepForever();
+
+// --- memory, option text, local time and file identity (JVM options, redirection) ---
+struct MemoryStatus {
+    uint64_t totalPhysical = 0;     // bytes of physical memory
+    uint64_t availableVirtual = 0;  // bytes of this process's address space still free
+};
+// GlobalMemoryStatus on the 32-bit build (which sees at most 4 GB), GlobalMemoryStatusEx
+// on the 64-bit one; sysinfo and the address-space limit on Linux.
+MemoryStatus memoryStatus();
+// Text for the virtual machine's option strings: the thread's ANSI code page
+// (CP_THREAD_ACP) on Windows, UTF-8 on Linux.
+std::string toThreadAnsi(const std::wstring& text);
+// The fields of SYSTEMTIME; dayOfWeek 0 is Sunday.
+struct LocalTime {
+    uint16_t year = 0, month = 0, dayOfWeek = 0, day = 0;
+    uint16_t hour = 0, minute = 0, second = 0, milliseconds = 0;
+};
+LocalTime localTime();
+// The picture with its time pictures (h, hh, H, HH, m, mm, s, ss, t, tt) replaced for
+// the user's locale and everything else copied (GetTimeFormatW, no flags); quoted text
+// loses its quotes. formatDatePicture does the same for d, dd, ddd, dddd, M, MM, MMM,
+// MMMM, y, yy, yyyy, g, gg (GetDateFormatW). Empty when the picture cannot be formatted.
+std::wstring formatTimePicture(const std::wstring& picture, const LocalTime& time);
+std::wstring formatDatePicture(const std::wstring& picture, const LocalTime& time);
+// True when both paths name one existing file or folder, however they are written
+// (same volume and file index; on Linux the same device and inode).
+bool isSameFile(const std::wstring& first, const std::wstring& second);
+
+// --- settings files that hold any text (remembering the runtime folder) ----------
+// Creates a missing settings file, empty, in an encoding that holds any text, so that
+// the first writeProfileString cannot choose one that loses characters: on Windows
+// WritePrivateProfileStringW would create it in the ANSI code page, so it becomes
+// UTF-16 LE with a byte-order mark. An existing file is left alone. On Linux the writer
+// chooses a fitting encoding itself and nothing is done. False when the file is missing
+// and could not be created.
+bool prepareUnicodeProfileFile(const std::wstring& path);
+
 }  // namespace jl::os

@@ -186,7 +186,8 @@ TEST_F(ReadLaunchSettings, EveryKeyInterpreted) {
     EXPECT_TRUE(s.overrideWorkingDir);
     EXPECT_EQ(s.systemPath, L"C:\\x");
     EXPECT_EQ(s.libraryPath, L"lib;");
-    EXPECT_EQ(s.pairProduct, L"tool64.exe");
+    // Relative to the executable's folder, never to the current one.
+    EXPECT_EQ(s.pairProduct, dir.path(L"tool64.exe"));
     EXPECT_TRUE(s.pairReturnCode);
     EXPECT_EQ(s.productName, L"Tool");
     // No per-user file yet: "JRE Path" comes from the store.

@@ -1,0 +1,8 @@
+// Option strings for the virtual machine, which reads them as UTF-8 on Linux.
+#include "os/os.h"
+
+namespace jl::os {
+
+std::string toThreadAnsi(const std::wstring& text) { return toUtf8(text); }
+
+}  // namespace jl::os

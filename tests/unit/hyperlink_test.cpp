@@ -1,0 +1,160 @@
+#include "support/hyperlink.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace jl {
+namespace {
+
+constexpr LinkColour kUnchanged = rgbColour(1, 2, 3);
+
+struct ColourCase {
+    const wchar_t* text;
+    bool accepted;
+    LinkColour colour;  // the result when accepted
+};
+
+TEST(ParseColourText, ReadsRedGreenBlueOrRejects) {
+    const ColourCase cases[] = {
+        {L"0,0,128", true, rgbColour(0, 0, 128)},
+        {L"255,128,0", true, rgbColour(255, 128, 0)},
+        {L" 12, +34,\t56", true, rgbColour(12, 34, 56)},
+        // Each part is read up to its first other character and cut to 8 bits.
+        {L"12abc,34,56xyz", true, rgbColour(12, 34, 56)},
+        {L"256,257,-2", true, rgbColour(0, 1, 254)},
+        {L"x,y,z", true, rgbColour(0, 0, 0)},
+        {L",,5", true, rgbColour(0, 0, 5)},
+        // Blue may be -1; red and green may not.
+        {L"0,0,-1", true, rgbColour(0, 0, 255)},
+        {L"-1,0,0", false, 0},
+        {L"0,-1,0", false, 0},
+        {L"0,0", false, 0},
+        {L"0,0,", false, 0},
+        {L"", false, 0},
+        {L"0 0 128", false, 0},
+        {L"0,0,128,7", true, rgbColour(0, 0, 128)},
+        // Far beyond the int range: the ends of the range, cut to 8 bits.
+        {L"99999999999999999999,0,0", true, rgbColour(0xFF, 0, 0)},
+    };
+    for (const ColourCase& c : cases) {
+        LinkColour colour = kUnchanged;
+        EXPECT_EQ(parseColourText(c.text, colour), c.accepted) << testing::PrintToString(std::wstring(c.text));
+        EXPECT_EQ(colour, c.accepted ? c.colour : kUnchanged) << testing::PrintToString(std::wstring(c.text));
+    }
+}
+
+// The value's bytes as the registry stores a string: UTF-16 LE, with the terminator
+// when `terminated`.
+std::vector<uint8_t> storedValue(const std::wstring& text, bool terminated = true) {
+    std::vector<uint8_t> bytes;
+    for (wchar_t c : text) {
+        bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+        bytes.push_back(static_cast<uint8_t>((c >> 8) & 0xFF));
+    }
+    if (terminated) bytes.insert(bytes.end(), {0, 0});
+    return bytes;
+}
+
+TEST(ParseColourValue, OnlyShortTerminatedStringsAreRead) {
+    struct Case {
+        const char* what;
+        bool isString;
+        std::vector<uint8_t> data;
+        bool accepted;
+    };
+    std::vector<uint8_t> odd = storedValue(L"0,0,128");
+    odd.push_back(0);
+    const Case cases[] = {
+        {"dark blue", true, storedValue(L"0,0,128"), true},
+        {"eleven characters and the terminator", true, storedValue(L"255,255,255"), true},
+        {"thirteen units with the terminator", true, storedValue(L"255,255,2550"), false},
+        {"not terminated", true, storedValue(L"0,0,128", false), false},
+        {"not a string type", false, storedValue(L"0,0,128"), false},
+        {"empty", true, {}, false},
+        {"only the terminator", true, storedValue(L""), false},
+        {"a trailing odd byte", true, odd, true},
+        {"one comma", true, storedValue(L"0,0"), false},
+        {"nothing after the second comma", true, storedValue(L"0,0,"), false},
+    };
+    for (const Case& c : cases) {
+        LinkColour colour = kUnchanged;
+        EXPECT_EQ(parseColourValue(c.isString, c.data.data(), c.data.size(), colour), c.accepted) << c.what;
+        if (c.accepted) {
+            EXPECT_NE(colour, kUnchanged) << c.what;
+        } else {
+            EXPECT_EQ(colour, kUnchanged) << c.what;
+        }
+    }
+    LinkColour colour = kUnchanged;
+    std::vector<uint8_t> blue = storedValue(L"0,0,128");
+    ASSERT_TRUE(parseColourValue(true, blue.data(), blue.size(), colour));
+    EXPECT_EQ(colour, 0x800000u);
+    EXPECT_FALSE(parseColourValue(true, nullptr, 8, colour));
+}
+
+TEST(StaticStyle, TextTypesAndAlignment) {
+    struct Case {
+        uint32_t style;
+        bool paintsText;
+        LinkAlignment alignment;
+    };
+    const Case cases[] = {
+        {0x00, true, LinkAlignment::Left},                   // left
+        {0x01, true, LinkAlignment::Centre},                 // centre
+        {0x02, true, LinkAlignment::Right},                  // right
+        {0x03, false, LinkAlignment::Left},                  // icon
+        {0x09, false, LinkAlignment::Left},                  // white frame
+        {0x0B, true, LinkAlignment::Left},                   // simple: not centred
+        {0x0C, true, LinkAlignment::Left},                   // left without word wrap
+        {0x0D, false, LinkAlignment::Left},                  // owner-drawn
+        {0x0E, false, LinkAlignment::Left},                  // bitmap
+        {0x12, false, LinkAlignment::Left},                  // etched frame
+        {0x81, true, LinkAlignment::Centre},                 // no prefix, centred
+        {0x50000102, true, LinkAlignment::Right},            // visible child with notify
+        {0x50000083, false, LinkAlignment::Left},            // an icon with no prefix
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(staticStylePaintsText(c.style), c.paintsText) << std::hex << c.style;
+        EXPECT_EQ(staticStyleAlignment(c.style), c.alignment) << std::hex << c.style;
+    }
+}
+
+TEST(PlaceLinkRect, FollowsTheTextAlignment) {
+    const LinkRect client{0, 0, 101, 16};
+    const LinkRect measured{0, 0, 40, 13};
+    EXPECT_EQ(placeLinkRect(client, measured, LinkAlignment::Left), (LinkRect{0, 0, 40, 13}));
+    // Half of the free 61 pixels, rounded down.
+    EXPECT_EQ(placeLinkRect(client, measured, LinkAlignment::Centre), (LinkRect{30, 0, 70, 13}));
+    EXPECT_EQ(placeLinkRect(client, measured, LinkAlignment::Right), (LinkRect{61, 0, 101, 13}));
+    // Text wider than the control starts at its left edge whatever the alignment.
+    const LinkRect wide{0, 0, 150, 13};
+    EXPECT_EQ(placeLinkRect(client, wide, LinkAlignment::Centre), (LinkRect{0, 0, 150, 13}));
+    EXPECT_EQ(placeLinkRect(client, wide, LinkAlignment::Right), (LinkRect{0, 0, 150, 13}));
+    // A client rectangle away from the origin carries the measured size along.
+    EXPECT_EQ(placeLinkRect(LinkRect{5, 7, 105, 27}, LinkRect{5, 7, 25, 20}, LinkAlignment::Right),
+              (LinkRect{85, 7, 105, 20}));
+}
+
+TEST(LinkRectContains, RightAndBottomEdgesAreOutside) {
+    const LinkRect rect{10, 20, 50, 30};
+    EXPECT_TRUE(linkRectContains(rect, 10, 20));
+    EXPECT_TRUE(linkRectContains(rect, 49, 29));
+    EXPECT_FALSE(linkRectContains(rect, 50, 25));
+    EXPECT_FALSE(linkRectContains(rect, 30, 30));
+    EXPECT_FALSE(linkRectContains(rect, 9, 25));
+    EXPECT_FALSE(linkRectContains(LinkRect{}, 0, 0));
+}
+
+TEST(LinkTextColour, DisabledIsGreyVisitedOrNot) {
+    const LinkColours colours{rgbColour(0, 0, 128), rgbColour(128, 0, 128)};
+    const LinkColour grey = rgbColour(109, 109, 109);
+    EXPECT_EQ(linkTextColour(colours, true, false, grey), rgbColour(0, 0, 128));
+    EXPECT_EQ(linkTextColour(colours, true, true, grey), rgbColour(128, 0, 128));
+    EXPECT_EQ(linkTextColour(colours, false, false, grey), grey);
+    EXPECT_EQ(linkTextColour(colours, false, true, grey), grey);
+}
+
+}  // namespace
+}  // namespace jl

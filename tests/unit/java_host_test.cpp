@@ -1,0 +1,427 @@
+// The JNI host against the test JVM (tests/testjvm), loaded into this process: the
+// calls the host makes, their order, what it reports, and that every way out of the
+// Java thread leaves no virtual machine behind.
+#include "jvm/java_host.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "jvm/jvm_options.h"
+#include "os/os.h"
+#include "support/messages.h"
+#include "temp_folder.h"
+
+namespace jl {
+namespace {
+
+#ifdef _WIN32
+const wchar_t* const kLibraryPrefix = L"";
+const wchar_t* const kLibrarySuffix = L".dll";
+#else
+const wchar_t* const kLibraryPrefix = L"lib";
+const wchar_t* const kLibrarySuffix = L".so";
+#endif
+
+// The test JVM variants are built beside this test program, in testjvm/.
+std::wstring testJvmPath(const std::wstring& variant) {
+    std::wstring self;
+    uint32_t error = 0;
+    if (!os::modulePath(self, error)) return {};
+    return self.substr(0, self.find_last_of(os::kPathSeparator) + 1) + L"testjvm" + os::kPathSeparator +
+           kLibraryPrefix + variant + kLibrarySuffix;
+}
+
+bool fileExists(const std::wstring& path) {
+    os::FindResult match;
+    return os::findFirstFile(path, match) == 0;
+}
+
+std::vector<std::wstring> shownMessages;
+int captureMessage(void*, const std::wstring& text) {
+    shownMessages.push_back(text);
+    return 1;
+}
+
+std::string logPath;
+int mainStartingCalls = 0;
+int splashCloseCalls = 0;
+void appendToLog(const char* line) {
+    std::ofstream(logPath, std::ios::app) << line << "\n";
+}
+void onMainStarting() {
+    ++mainStartingCalls;
+    appendToLog("launcher: main starting");
+}
+void onCloseSplash() { ++splashCloseCalls; }
+
+const char* const kControlVariables[] = {"TESTJVM_CREATE_RESULT", "TESTJVM_DEFAULT_STACK", "TESTJVM_HELPER",
+                                         "TESTJVM_FAIL"};
+
+class JavaHostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        logPath = os::toUtf8(folder_.path(L"testjvm.log"));
+        ASSERT_TRUE(os::setEnvironment(L"TESTJVM_LOG", os::fromUtf8(logPath)));
+        for (const char* name : kControlVariables) control(name, "");
+        shownMessages.clear();
+        setErrorBoxSink(captureMessage);
+        mainStartingCalls = 0;
+        splashCloseCalls = 0;
+        launch_.mainClass = L"app/Records";
+        launch_.mainStarting = onMainStarting;
+        launch_.closeSplashWindow = onCloseSplash;
+        jvm_.options = {"-Djava.class.path=C:\\app\\app.jar;", "-Xmx64m"};
+    }
+    void TearDown() override {
+        setErrorBoxSink(nullptr);
+        for (const char* name : kControlVariables) control(name, "");
+    }
+
+    static void control(const char* name, const std::string& value) {
+        ASSERT_TRUE(os::setEnvironment(os::fromUtf8(name), os::fromUtf8(value)));
+    }
+
+    // Loads a variant of the test JVM; skips the test when it was not built.
+    bool load(JavaHost& host, const std::wstring& variant = L"jvm") {
+        const std::wstring path = testJvmPath(variant);
+        if (!fileExists(path)) return false;
+        return host.loadJvmLibrary(path);
+    }
+
+    int run(const std::wstring& variant = L"jvm") {
+        JavaHost host;
+        if (!fileExists(testJvmPath(variant))) {
+            skipped_ = true;
+            return -100;
+        }
+        EXPECT_TRUE(load(host, variant));
+        const int result = host.runJavaThread(launch_, jvm_);
+        EXPECT_EQ(host.javaVm(), nullptr) << "the Java thread leaves no virtual machine behind";
+        return result;
+    }
+
+    std::vector<std::string> log() const {
+        std::ifstream in(logPath);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+    bool logged(const std::string& line) const {
+        const auto lines = log();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+    bool loggedStarting(const std::string& prefix) const {
+        for (const auto& line : log()) {
+            if (line.compare(0, prefix.size(), prefix) == 0) return true;
+        }
+        return false;
+    }
+    // Index of the first line that starts with `prefix`, or -1.
+    int position(const std::string& prefix) const {
+        const auto lines = log();
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);
+        }
+        return -1;
+    }
+    // The failure paths all end the same way: the Java thread leaves the virtual machine
+    // and destroys it itself, so nothing can wait for it afterwards.
+    void expectLeftAndDestroyed() const {
+        const int detach = position("DetachCurrentThread");
+        const int destroy = position("DestroyJavaVM on-creating-thread=yes attached=no");
+        EXPECT_GE(detach, 0);
+        EXPECT_GT(destroy, detach);
+        EXPECT_FALSE(loggedStarting("main ")) << "main must not have run";
+        EXPECT_EQ(mainStartingCalls, 0);
+    }
+
+    testing::TempFolder folder_;
+    JavaLaunch launch_;
+    JvmOptions jvm_;
+    bool skipped_ = false;
+};
+
+#define SKIP_WITHOUT_TEST_JVM(result) \
+    if (skipped_) GTEST_SKIP() << "the test JVM was not built"; \
+    (void)(result)
+
+TEST_F(JavaHostTest, MainReceivesTheArgumentsUnchanged) {
+    launch_.arguments = {L"plain", L"two words", L"\u00fc\u00df\u20ac", L"\U0001F600", L"", L"-nosplash"};
+    const int result = run();
+    SKIP_WITHOUT_TEST_JVM(result);
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(logged("main app/Records args=6"));
+    EXPECT_TRUE(logged("arg 0: plain"));
+    EXPECT_TRUE(logged("arg 1: two words"));
+    EXPECT_TRUE(logged("arg 2: \xC3\xBC\xC3\x9F\xE2\x82\xAC"));
+    EXPECT_TRUE(logged("arg 3: \xF0\x9F\x98\x80"));
+    EXPECT_TRUE(logged("arg 4: "));
+    EXPECT_TRUE(logged("arg 5: -nosplash"));
+    EXPECT_TRUE(shownMessages.empty());
+}
+
+TEST_F(JavaHostTest, CallsHappenInOrder) {
+    const int result = run();
+    SKIP_WITHOUT_TEST_JVM(result);
+    ASSERT_EQ(result, 0);
+    // The configured options in order, the two hooks last; JNI 1.2, nothing ignored.
+    const std::vector<std::string> expected = {
+        "CreateJavaVM version=0x00010002 options=4 ignoreUnrecognized=0",
+        "option -Djava.class.path=C:\\app\\app.jar;",
+        "option -Xmx64m",
+        "option abort hook=set",
+        "option exit hook=set",
+    };
+    const auto lines = log();
+    const int create = position("CreateJavaVM version=");
+    ASSERT_GE(create, 0);
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines.at(create + i), expected[i]);
+
+    // The runtime's launcher helper loads the class, given its dotted name.
+    const std::vector<std::string> order = {
+        "FindClassFromBootLoader sun/launcher/LauncherHelper",
+        "GetStaticMethodID sun/launcher/LauncherHelper checkAndLoadMain (ZILjava/lang/String;)Ljava/lang/Class;",
+        "checkAndLoadMain printToStderr=1 mode=1 name=app.Records",
+        "GetStaticMethodID app/Records main ([Ljava/lang/String;)V",
+        "launcher: main starting",
+        "main app/Records args=0",
+        "DetachCurrentThread",
+        "DestroyJavaVM on-creating-thread=yes attached=no",
+    };
+    int previous = create;
+    for (const auto& line : order) {
+        const int at = position(line);
+        EXPECT_GT(at, previous) << line;
+        previous = at;
+    }
+    EXPECT_FALSE(loggedStarting("FindClass app/")) << "FindClass is only the fallback";
+    EXPECT_EQ(mainStartingCalls, 1);
+    EXPECT_EQ(splashCloseCalls, 0);
+}
+
+TEST_F(JavaHostTest, WithoutTheLauncherHelperFindClassTakesTheSlashForm) {
+    launch_.mainClass = L"app/Gr\u00fc\u00dfe";
+    const int result = run(L"jvm_nohelper");
+    SKIP_WITHOUT_TEST_JVM(result);
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(logged("FindClass app/Gr\xC3\xBC\xC3\x9F" "e"));
+    EXPECT_TRUE(logged("main app/Gr\xC3\xBC\xC3\x9F" "e args=0"));
+    EXPECT_FALSE(loggedStarting("checkAndLoadMain"));
+}
+
+TEST_F(JavaHostTest, HelperTroubleFallsBackToFindClass) {
+    // Whatever fails on the helper's path is cleared, not reported: the plain FindClass
+    // decides.
+    for (const char* helper : {"missing", "nomethod", "null"}) {
+        control("TESTJVM_HELPER", helper);
+        std::remove(logPath.c_str());
+        const int result = run();
+        SKIP_WITHOUT_TEST_JVM(result);
+        EXPECT_EQ(result, 0) << helper;
+        EXPECT_TRUE(logged("FindClass app/Records")) << helper;
+        EXPECT_TRUE(logged("main app/Records args=0")) << helper;
+        EXPECT_FALSE(loggedStarting("ExceptionDescribe")) << helper;
+        EXPECT_TRUE(shownMessages.empty()) << helper;
+    }
+}
+
+TEST_F(JavaHostTest, StackSizeOfTheJavaThread) {
+    constexpr uint32_t kMiB = 1048576;
+    control("TESTJVM_DEFAULT_STACK", "3145728");
+    struct Case {
+        uint32_t configured;
+        uint32_t expected;
+        bool asksDefault;
+    };
+    // Without -Xss the virtual machine's default (asked through a JNI 1.1 block) is used.
+    for (const Case& c : {Case{0, 3 * kMiB, true}, Case{6 * kMiB, 6 * kMiB, false}}) {
+        std::remove(logPath.c_str());
+        jvm_.javaThreadStackSize = c.configured;
+        const int result = run();
+        SKIP_WITHOUT_TEST_JVM(result);
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(logged("stack " + std::to_string(c.expected))) << c.configured;
+        EXPECT_EQ(logged("GetDefaultJavaVMInitArgs version=0x00010001"), c.asksDefault) << c.configured;
+    }
+}
+
+TEST_F(JavaHostTest, EveryCreationFailureIsExplained) {
+    struct Case {
+        const char* result;
+        const wchar_t* reason;
+    };
+    const Case cases[] = {
+        {"-1", L"unknown"},           {"-2", L"thread detached from VM"}, {"-3", L"JNI version error"},
+        {"-4", L"not enough memory"}, {"-5", L"VM already created"},      {"-6", L"invalid arguments"},
+        {"-7", L""},
+    };
+    for (const Case& c : cases) {
+        control("TESTJVM_CREATE_RESULT", c.result);
+        shownMessages.clear();
+        std::remove(logPath.c_str());
+        const int result = run();
+        SKIP_WITHOUT_TEST_JVM(result);
+        EXPECT_EQ(result, 1) << c.result;
+        ASSERT_EQ(shownMessages.size(), 1u) << c.result;
+        EXPECT_EQ(shownMessages[0],
+                  std::wstring(L"JNI exception: failed to create the Java VM\nReason: ") + c.reason + L".\n");
+        EXPECT_FALSE(loggedStarting("DestroyJavaVM")) << "nothing was created";
+        EXPECT_FALSE(loggedStarting("main "));
+    }
+}
+
+TEST_F(JavaHostTest, LibraryProblemsAreReported) {
+    if (!fileExists(testJvmPath(L"jvm"))) GTEST_SKIP() << "the test JVM was not built";
+    struct Case {
+        std::wstring path;
+        std::wstring message;
+    };
+    const std::wstring missing = folder_.path(L"no-such") + os::kPathSeparator + L"jvm.lib";
+    const Case cases[] = {
+        {missing, L"Failed to load Java VM library: " + missing + L" (errno = 126).\n"},
+        {testJvmPath(L"jvm_nocreate"), L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n"},
+        {testJvmPath(L"jvm_nodefaults"), L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n"},
+    };
+    for (const Case& c : cases) {
+        shownMessages.clear();
+        JavaHost host;
+        EXPECT_FALSE(host.loadJvmLibrary(c.path));
+        ASSERT_EQ(shownMessages.size(), 1u);
+        EXPECT_EQ(shownMessages[0], c.message);
+        // Nothing runs after a failed load.
+        EXPECT_EQ(host.runJavaThread(launch_, jvm_), 1);
+    }
+}
+
+TEST_F(JavaHostTest, MainClassNotFound) {
+    launch_.mainClass = L"app/Fehlt\u20ac";
+    const int result = run(L"jvm_nohelper");
+    SKIP_WITHOUT_TEST_JVM(result);
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(logged("ExceptionDescribe java.lang.NoClassDefFoundError: app/Fehlt\xE2\x82\xAC"));
+    // The name as configured, not its modified UTF-8 bytes read through a code page.
+    ASSERT_EQ(shownMessages.size(), 1u);
+    EXPECT_EQ(shownMessages[0], L"Could not find the main class app/Fehlt\u20ac.\n");
+    expectLeftAndDestroyed();
+}
+
+TEST_F(JavaHostTest, MainMethodProblems) {
+    struct Case {
+        const wchar_t* mainClass;
+        const char* described;  // the exception printed, if any
+        bool reports216;
+    };
+    const Case cases[] = {
+        // A virtual machine reports the missing method as NoSuchMethodError; the user is
+        // told in words too.
+        {L"app/NoMain", "ExceptionDescribe java.lang.NoSuchMethodError: main", true},
+        {L"app/NoMainQuiet", nullptr, true},
+        // A static initializer that throws explains itself; it is not a missing main.
+        {L"app/BadInit", "ExceptionDescribe java.lang.ExceptionInInitializerError: static initializer of app.BadInit threw",
+         false},
+    };
+    for (const Case& c : cases) {
+        for (const wchar_t* variant : {L"jvm", L"jvm_nohelper"}) {
+            launch_.mainClass = c.mainClass;
+            shownMessages.clear();
+            std::remove(logPath.c_str());
+            const int result = run(variant);
+            SKIP_WITHOUT_TEST_JVM(result);
+            SCOPED_TRACE(::testing::Message() << os::toUtf8(c.mainClass) << " " << os::toUtf8(variant));
+            EXPECT_EQ(result, 1);
+            if (c.described) EXPECT_TRUE(logged(c.described));
+            else EXPECT_FALSE(loggedStarting("ExceptionDescribe"));
+            if (c.reports216) {
+                ASSERT_EQ(shownMessages.size(), 1u);
+                EXPECT_EQ(shownMessages[0], L"No main method found in specified class.\n");
+            } else {
+                EXPECT_TRUE(shownMessages.empty());
+            }
+            expectLeftAndDestroyed();
+        }
+    }
+}
+
+TEST_F(JavaHostTest, JniFailuresBeforeMainEndTheLaunch) {
+    struct Case {
+        const char* variant;
+        const char* fail;       // TESTJVM_FAIL
+        const char* described;  // ExceptionDescribe line expected, or null
+        const wchar_t* message; // message expected, or null
+    };
+    const Case cases[] = {
+        // The argument array.
+        {"jvm", "NewObjectArray", "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of NewObjectArray",
+         nullptr},
+        {"jvm", "SetObjectArrayElement",
+         "ExceptionDescribe java.lang.ArrayStoreException: injected failure of SetObjectArrayElement", nullptr},
+        // The class name as a Java string for FindClass: its first char array (the
+        // helper's name is not asked for without the helper).
+        {"jvm_nohelper", "NewCharArray:1", "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of NewCharArray",
+         L"Failed to load Main Class: app/Records.\n"},
+        {"jvm_nohelper", "GetStringUTFChars",
+         "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of GetStringUTFChars", nullptr},
+        {"jvm_nohelper", "FindClass:2", "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of FindClass",
+         L"Could not find the main class app/Records.\n"},
+        {"jvm", "GetStaticMethodID:2",
+         "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of GetStaticMethodID", nullptr},
+    };
+    launch_.arguments = {L"a", L"b"};
+    for (const Case& c : cases) {
+        control("TESTJVM_FAIL", c.fail);
+        shownMessages.clear();
+        std::remove(logPath.c_str());
+        const int result = run(os::fromUtf8(c.variant));
+        SKIP_WITHOUT_TEST_JVM(result);
+        SCOPED_TRACE(c.fail);
+        EXPECT_EQ(result, 1);
+        EXPECT_TRUE(logged(c.described));
+        if (c.message) {
+            ASSERT_EQ(shownMessages.size(), 1u);
+            EXPECT_EQ(shownMessages[0], c.message);
+        } else {
+            EXPECT_TRUE(shownMessages.empty());
+        }
+        expectLeftAndDestroyed();
+    }
+}
+
+TEST_F(JavaHostTest, UncaughtExceptionWithoutFailureCheck) {
+    launch_.mainClass = L"app/Throws";
+    launch_.failureCheck = false;
+    const int result = run();
+    SKIP_WITHOUT_TEST_JVM(result);
+    // The launch itself succeeded; the exception stays pending until the thread leaves,
+    // where the virtual machine reports it as uncaught.
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(splashCloseCalls, 1);
+    EXPECT_TRUE(shownMessages.empty());
+    const int uncaught = position("uncaught java.lang.IllegalStateException: thrown by app.Throws");
+    EXPECT_GT(uncaught, position("DetachCurrentThread"));
+    EXPECT_GT(position("DestroyJavaVM on-creating-thread=yes"), uncaught);
+}
+
+TEST_F(JavaHostTest, FailedDetachStillDestroys) {
+    control("TESTJVM_FAIL", "DetachCurrentThread");
+    const int result = run();
+    SKIP_WITHOUT_TEST_JVM(result);
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(logged("main app/Records args=0"));
+    EXPECT_TRUE(loggedStarting("DestroyJavaVM on-creating-thread=yes attached=yes"));
+}
+
+TEST(CreateJavaVmReason, MessageOfEachResult) {
+    EXPECT_EQ(createJavaVmReasonId(-1), 225u);
+    EXPECT_EQ(createJavaVmReasonId(-6), 230u);
+    EXPECT_EQ(createJavaVmReasonId(-7), 0u);
+    EXPECT_EQ(createJavaVmReasonId(1), 0u);
+}
+
+}  // namespace
+}  // namespace jl

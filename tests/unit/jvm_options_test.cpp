@@ -1,0 +1,478 @@
+// The virtual machine's options: parameter splitting and quoting, the percentage memory
+// form, stack sizes, the class path from real folders, the library path and Path.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "jvm/class_path.h"
+#include "jvm/jvm_options.h"
+#include "jvm/vm_parameters.h"
+#include "os/os.h"
+#include "support/messages.h"
+#include "temp_folder.h"
+
+namespace jl {
+namespace {
+
+using Strings = std::vector<std::wstring>;
+constexpr wchar_t kSep = os::kPathSeparator;
+constexpr wchar_t kList = os::kListSeparator;
+
+std::string u8(const std::wstring& s) { return os::toUtf8(s); }
+
+// A machine with 4194304 KB of physical memory and 2 GB of free address space.
+const os::MemoryStatus kFourGigabytes{4194304ull * 1024, 2048ull * 1024 * 1024};
+
+TEST(VmParametersTest, SplitsAtSpacesOutsideQuotes) {
+    struct Case {
+        const wchar_t* text;
+        Strings expected;
+    };
+    const Case cases[] = {
+        {L"", {}},
+        {L"   ", {}},
+        {L"-Xmx512m", {L"-Xmx512m"}},
+        {L"-Xmx50p -Dapp.title=\"My App\"", {L"-Xmx50p", L"-Dapp.title=\"My App\""}},
+        // A "+" extension of an empty value starts with a space: no empty option.
+        {L" -Xmx512m  -ea ", {L"-Xmx512m", L"-ea"}},
+        {L"\"a b\" c", {L"\"a b\"", L"c"}},
+        // An unpartnered quote does not quote.
+        {L"-Da=\"x y -Xmx1g", {L"-Da=\"x", L"y", L"-Xmx1g"}},
+        // A doubled quote right after the closing one belongs to the stretch.
+        {L"-Da=\"x\"\" y\" z", {L"-Da=\"x\"\"", L"y\"", L"z"}},
+        {L"-Da=\"1 2\"-\"3 4\" b", {L"-Da=\"1 2\"-\"3 4\"", L"b"}},
+        {L"-Dq=\"\" x", {L"-Dq=\"\"", L"x"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(splitVmParameters(c.text), c.expected) << u8(c.text);
+}
+
+TEST(VmParametersTest, TenThousandParameters) {
+    std::wstring text;
+    for (int i = 0; i < 10000; ++i) text += L"-Dp=\"a b\" ";
+    const Strings parameters = splitVmParameters(text);
+    ASSERT_EQ(parameters.size(), 10000u);
+    EXPECT_EQ(parameters.back(), L"-Dp=\"a b\"");
+}
+
+TEST(VmParametersTest, StripsQuotePairs) {
+    struct Case {
+        const wchar_t* text;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {L"-Dapp.title=\"My App\"", L"-Dapp.title=My App"},
+        {L"\"x\"\"", L"x\""},
+        {L"\"a\" \"b\"", L"a b"},
+        {L"\"\"", L""},
+        {L"a\"b", L"a\"b"},
+        {L"\"a\"\"b\"", L"a\"b\""},
+        {L"no quotes", L"no quotes"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(stripQuotePairs(c.text), c.expected) << u8(c.text);
+}
+
+TEST(VmParametersTest, ReadsNumberGroups) {
+    struct Case {
+        const wchar_t* text;
+        std::vector<uint32_t> numbers;
+        size_t start;
+    };
+    const Case cases[] = {
+        {L"-Xmx25:256:512p", {25, 256, 512}, 4},
+        {L"-Xms1:300p", {1, 300}, 4},
+        {L"-Xmx:256p", {0, 256}, 4},
+        {L"-Xmxp", {}, 0},
+        {L"-Xmx5", {0}, 4},           // the last character is the unit, never a digit
+        {L"-Xmx1a2:b3T", {12, 3}, 4},  // other characters are skipped
+        {L"-Xmx99999999999p", {4294967295u}, 4},
+    };
+    for (const Case& c : cases) {
+        const NumberGroups groups = readNumberGroups(c.text);
+        EXPECT_EQ(groups.numbers, c.numbers) << u8(c.text);
+        if (!c.numbers.empty()) EXPECT_EQ(groups.start, c.start) << u8(c.text);
+    }
+}
+
+TEST(VmParametersTest, ExpandsPercentageOfMemory) {
+    struct Case {
+        const wchar_t* text;
+        os::MemoryStatus memory;
+        const wchar_t* expected;
+    };
+    const os::MemoryStatus sixtyFourGigabytes{64ull << 30, 128ull << 40};
+    const Case cases[] = {
+        {L"-Xmx50p", kFourGigabytes, L"-Xmx2097152K"},
+        {L"-Xmx50P", kFourGigabytes, L"-Xmx2097152K"},
+        {L"-Xmx25:256:512p", kFourGigabytes, L"-Xmx524288K"},  // capped at the maximum
+        {L"-Xms1:300p", kFourGigabytes, L"-Xms307200K"},       // raised to the minimum
+        {L"-Xmx1:300:200p", kFourGigabytes, L"-Xmx307200K"},   // a minimum above the maximum wins
+        {L"-Xmx50t", kFourGigabytes, L"-Xmx1048576K"},         // free address space
+        {L"-Xss10P", kFourGigabytes, L"-Xss419430K"},
+        // Memory beyond 4 GB counts.
+        {L"-Xmx50p", sixtyFourGigabytes, L"-Xmx33554432K"},
+        // What 32 bits of kilobytes cannot name stays at the largest value, never wraps.
+        {L"-Xmx50T", sixtyFourGigabytes, L"-Xmx4294967295K"},
+        {L"-Xmx1000000p", kFourGigabytes, L"-Xmx4294967295K"},
+        {L"-Xmx99999999999999999999p", kFourGigabytes, L"-Xmx4294967295K"},
+        {L"-Xmx1:99999999p", kFourGigabytes, L"-Xmx4294967295K"},
+        {L"-Xmx100:0:99999999p", kFourGigabytes, L"-Xmx4194304K"},
+        {L"-Xmxp", kFourGigabytes, L"-Xmx0K"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(expandMemoryOption(c.text, c.memory), c.expected) << u8(c.text);
+}
+
+TEST(VmParametersTest, RecognisesPercentageForm) {
+    for (const wchar_t* yes : {L"-Xmx50p", L"-Xms1:300P", L"-Xss10t", L"-Xmx5T"}) {
+        EXPECT_TRUE(isPercentageMemoryOption(yes)) << u8(yes);
+    }
+    for (const wchar_t* no : {L"-Xmx512m", L"-XMX50p", L"-Xmn50p", L"-Xmx", L"-Dp", L""}) {
+        EXPECT_FALSE(isPercentageMemoryOption(no)) << u8(no);
+    }
+}
+
+TEST(VmParametersTest, ParsesStackSize) {
+    struct Case {
+        const wchar_t* text;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {L"512k", 524288},
+        {L"512K", 524288},
+        {L"1048576", 1048576},
+        {L"1m", 1048576},
+        {L"3g", 3221225472u},
+        {L"4294967295", 4294967295u},
+        {L"1.5m", 15728640},  // other characters are skipped
+        {L"12:", 12},         // a ":" as the unit character is no unit
+        // Sizes that do not fit in 32 bits leave the virtual machine's default.
+        {L"5G", 0},
+        {L"4g", 0},
+        {L"4194304k", 0},
+        {L"4294967296", 0},
+        {L"99999999999999999999999k", 0},
+        // Not parseable.
+        {L"", 0},
+        {L"k", 0},
+        {L"x1m", 0},
+        {L"1:2m", 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(parseStackSize(c.text), c.expected) << u8(c.text);
+}
+
+// A folder with an executable path in it; class path entries are resolved against it.
+class ClassPathTest : public ::testing::Test {
+protected:
+    std::wstring at(const std::wstring& relative) const {
+        std::wstring path = relative;
+        std::replace(path.begin(), path.end(), L'/', kSep);
+        return folder_.path() + kSep + path;
+    }
+    std::wstring exe() const { return at(L"run.exe"); }
+
+    static Strings entries(const std::wstring& classPath) {
+        Strings list;
+        size_t pos = 0;
+        while (pos <= classPath.size() && !classPath.empty()) {
+            const size_t end = std::min(classPath.find(kList, pos), classPath.size());
+            list.push_back(classPath.substr(pos, end - pos));
+            pos = end + 1;
+        }
+        return list;
+    }
+    static Strings sorted(Strings list) {
+        std::sort(list.begin(), list.end());
+        return list;
+    }
+
+    testing::TempFolder folder_;
+};
+
+#ifdef _WIN32
+const wchar_t kAbsoluteEntry[] = L"C:\\ext\\x.jar";
+#else
+const wchar_t kAbsoluteEntry[] = L"/ext/x.jar";
+#endif
+
+TEST_F(ClassPathTest, ExecutableWildcardAndAbsoluteEntries) {
+    folder_.write(L"lib/a.jar", "a");
+    folder_.write(L"lib/b.jar", "b");
+    folder_.write(L"lib/notes.txt", "n");
+    const std::wstring value = std::wstring(L"\\lib\\*.jar;") + kAbsoluteEntry;
+    const Strings list = entries(buildClassPath(value, true, exe()));
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0], exe());
+    // The two matches in the order the directory search returns them.
+    EXPECT_EQ(sorted({list[1], list[2]}), sorted({at(L"lib/a.jar"), at(L"lib/b.jar")}));
+    // Passed on unchecked, though it does not exist.
+    EXPECT_EQ(list[3], kAbsoluteEntry);
+}
+
+TEST_F(ClassPathTest, RelativeEntriesAreBesideTheExecutable) {
+    folder_.write(L"a.jar", "a");
+    folder_.write(L"lib/c.jar", "c");
+    struct Case {
+        const wchar_t* value;
+        Strings expected;
+    };
+    const Case cases[] = {
+        // However it is written, a relative entry names the file beside the executable.
+        {L"a.jar", {at(L"a.jar")}},
+        {L"\\a.jar", {at(L"a.jar")}},
+        {L".\\a.jar", {at(L"./a.jar")}},
+        {L"lib\\c.jar", {at(L"lib/c.jar")}},
+        {L"lib\\*.jar", {at(L"lib/c.jar")}},
+        {L".\\lib\\*.jar", {at(L"./lib/c.jar")}},
+        // Spaces the layered store puts around a "+" extension are not part of the name.
+        {L"a.jar; lib\\c.jar", {at(L"a.jar"), at(L"lib/c.jar")}},
+        // Missing files, empty pieces and wildcards without a match add nothing.
+        {L"missing.jar;;lib\\*.zip;a.jar;", {at(L"a.jar")}},
+        {L"", {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(entries(buildClassPath(c.value, false, exe())), c.expected) << u8(c.value);
+}
+
+TEST_F(ClassPathTest, NoSeparatorAfterTheLastEntry) {
+    // An empty last entry would put the current directory on the class path.
+    folder_.write(L"a.jar", "a");
+    const std::wstring classPath = buildClassPath(L"a.jar;", true, exe());
+    EXPECT_EQ(classPath, exe() + kList + at(L"a.jar"));
+}
+
+TEST_F(ClassPathTest, WildcardMatchesFoldersToo) {
+    folder_.write(L"lib/a.jar", "a");
+    folder_.write(L"lib/sub/x.jar", "x");
+    const Strings list = entries(buildClassPath(L"\\lib\\*", false, exe()));
+    EXPECT_NE(std::find(list.begin(), list.end(), at(L"lib/a.jar")), list.end());
+    EXPECT_NE(std::find(list.begin(), list.end(), at(L"lib/sub")), list.end());
+}
+
+TEST_F(ClassPathTest, ThousandEntries) {
+    folder_.write(L"a.jar", "a");
+    std::wstring value;
+    for (int i = 0; i < 1000; ++i) value += L"\\a.jar;";
+    const Strings list = entries(buildClassPath(value, false, exe()));
+    ASSERT_EQ(list.size(), 1000u);
+    EXPECT_TRUE(std::all_of(list.begin(), list.end(), [&](const std::wstring& e) { return e == at(L"a.jar"); }));
+}
+
+TEST_F(ClassPathTest, EnvironmentReferencesInEntries) {
+    folder_.write(L"lib/a.jar", "a");
+    ASSERT_TRUE(os::setEnvironment(L"JL_TEST_LIB", L"lib"));
+    EXPECT_EQ(buildClassPath(L"%JL_TEST_LIB%\\a.jar", false, exe()), at(L"lib/a.jar"));
+}
+
+// What buildJvmOptions leaves behind once the settings have been read.
+class JvmOptionsTest : public ClassPathTest {
+protected:
+    void SetUp() override {
+        reports().clear();
+        setErrorBoxSink([](void*, const std::wstring& text) {
+            reports().push_back(text);
+            return 1;
+        });
+    }
+    void TearDown() override { setErrorBoxSink(nullptr); }
+    static Strings& reports() {
+        static Strings shown;
+        return shown;
+    }
+    static std::vector<std::string> narrow(const Strings& texts) {
+        std::vector<std::string> out;
+        for (const std::wstring& t : texts) out.push_back(os::toThreadAnsi(t));
+        return out;
+    }
+};
+
+TEST_F(JvmOptionsTest, OptionsInOrderWithStackSizeAndCmd) {
+    folder_.write(L"lib/a.jar", "a");
+    LaunchSettings settings;
+    settings.classPath = L"\\lib\\a.jar";
+    settings.vmParameters = L"-Xmx50p -Dapp.title=\"My App\" -Xss512k -Dhome=%JL_TEST_HOME%";
+    settings.cmd = L"-a  \"b c\" \"\"";
+    ASSERT_TRUE(os::setEnvironment(L"JL_TEST_HOME", L"/home/x"));
+    JvmOptions jvm;
+    jvm.options.push_back("-Djava.library.path=kept");
+    Strings arguments{L"first"};
+
+    ASSERT_TRUE(buildJvmOptionsFrom(settings, exe(), kFourGigabytes, jvm, arguments));
+    EXPECT_EQ(jvm.options, narrow({L"-Djava.library.path=kept", L"-Djava.class.path=" + at(L"lib/a.jar"),
+                                   L"-Xmx2097152K", L"-Dapp.title=My App", L"-Xss512k", L"-Dhome=/home/x"}));
+    EXPECT_EQ(jvm.javaThreadStackSize, 524288u);
+    EXPECT_EQ(arguments, (Strings{L"first", L"-a", L"b c"}));
+    EXPECT_TRUE(reports().empty());
+}
+
+TEST_F(JvmOptionsTest, StackSizeFromEveryForm) {
+    struct Case {
+        const wchar_t* parameters;
+        uint32_t stackSize;
+    };
+    const Case cases[] = {
+        {L"-Xss1048576", 1048576},
+        {L"-Xss10P", 419430u * 1024},  // rewritten to kilobytes first
+        {L"-Xss5G", 0},                // too large: the default applies, the option is passed on
+        {L"-Xss1m -Xss2m", 2097152},   // the last one counts
+        {L"-Xmx1g", 0},
+    };
+    folder_.write(L"a.jar", "a");
+    for (const Case& c : cases) {
+        LaunchSettings settings;
+        settings.classPath = L"a.jar";
+        settings.vmParameters = c.parameters;
+        JvmOptions jvm;
+        Strings arguments;
+        ASSERT_TRUE(buildJvmOptionsFrom(settings, exe(), kFourGigabytes, jvm, arguments));
+        EXPECT_EQ(jvm.javaThreadStackSize, c.stackSize) << u8(c.parameters);
+        EXPECT_EQ(jvm.options.size(), 1 + splitVmParameters(c.parameters).size()) << u8(c.parameters);
+    }
+}
+
+TEST_F(JvmOptionsTest, EmptyClassPathReportsAndProducesNothing) {
+    LaunchSettings settings;
+    settings.classPath = L"missing\\*.jar";
+    settings.vmParameters = L"-Xmx1g";
+    settings.outputFile = L"out.log";
+    settings.outputAppend = true;
+    settings.errorFile = L"err.log";
+    settings.cmd = L"extra";
+    JvmOptions jvm;
+    jvm.options.push_back("-Djava.library.path=kept");
+    Strings arguments{L"first"};
+
+    EXPECT_FALSE(buildJvmOptionsFrom(settings, exe(), kFourGigabytes, jvm, arguments));
+    ASSERT_EQ(reports().size(), 1u);
+    EXPECT_EQ(reports()[0], loadMessage(kMsgClassPathMissing));
+    EXPECT_EQ(jvm.options, std::vector<std::string>{"-Djava.library.path=kept"});
+    EXPECT_EQ(arguments, Strings{L"first"});
+    EXPECT_TRUE(settings.outputFile.empty());
+    EXPECT_TRUE(settings.errorFile.empty());
+    EXPECT_FALSE(settings.outputAppend);
+}
+
+TEST_F(JvmOptionsTest, EmbeddedJarAloneIsAClassPath) {
+    LaunchSettings settings;
+    settings.embeddedJar = true;
+    JvmOptions jvm;
+    Strings arguments;
+    ASSERT_TRUE(buildJvmOptionsFrom(settings, exe(), kFourGigabytes, jvm, arguments));
+    EXPECT_EQ(jvm.options, narrow({L"-Djava.class.path=" + exe()}));
+}
+
+#ifdef _WIN32
+const wchar_t kJvm[] = L"C:\\Java\\jre\\bin\\client\\jvm.dll";
+#else
+const wchar_t kJvm[] = L"/usr/lib/jvm/j17/lib/server/libjvm.so";
+#endif
+
+TEST(LibraryPathTest, ComposesFolders) {
+    struct Case {
+        const wchar_t* libraryPath;
+        const wchar_t* folder;
+        const wchar_t* expected;
+    };
+#ifdef _WIN32
+    const Case cases[] = {
+        {L"C:\\native;", L"C:\\App\\", L"C:\\native;C:\\App\\;.;%Path%;C:\\Java\\jre\\lib"},
+        // Without a final ";" the value and the executable's folder stay apart.
+        {L"C:\\native", L"C:\\App\\", L"C:\\native;C:\\App\\;.;%Path%;C:\\Java\\jre\\lib"},
+        {L"C:\\a;%APPDIR%\\b", L"C:\\App\\", L"C:\\a;%APPDIR%\\b;C:\\App\\;.;%Path%;C:\\Java\\jre\\lib"},
+        // No executable's folder when it cannot be read.
+        {L"C:\\native", L"", L"C:\\native;.;%Path%;C:\\Java\\jre\\lib"},
+    };
+#else
+    const Case cases[] = {
+        {L"/opt/native:", L"/app/", L"/opt/native:/app/:.:%PATH%:/usr/lib/jvm/j17/lib"},
+        {L"/opt/native", L"/app/", L"/opt/native:/app/:.:%PATH%:/usr/lib/jvm/j17/lib"},
+        // The settings file is shared with Windows: ";" and "\" are read the Linux way.
+        {L"\\opt\\a;\\opt\\b;", L"/app/", L"/opt/a:/opt/b:/app/:.:%PATH%:/usr/lib/jvm/j17/lib"},
+        {L"/opt/native", L"", L"/opt/native:.:%PATH%:/usr/lib/jvm/j17/lib"},
+    };
+#endif
+    for (const Case& c : cases) EXPECT_EQ(composeLibraryPath(c.libraryPath, c.folder, kJvm), c.expected) << u8(c.libraryPath);
+}
+
+TEST(LibraryPathTest, ComposesSearchPath) {
+#ifdef _WIN32
+    EXPECT_EQ(composeSearchPath(L"", kJvm), L"%Path%;C:\\Java\\jre\\bin");
+    EXPECT_EQ(composeSearchPath(L"C:\\tools", kJvm), L"C:\\tools;%Path%;C:\\Java\\jre\\bin");
+    EXPECT_EQ(composeSearchPath(L"C:\\tools;", kJvm), L"C:\\tools;%Path%;C:\\Java\\jre\\bin");
+#else
+    EXPECT_EQ(composeSearchPath(L"", kJvm), L"%PATH%:/usr/lib/jvm/j17/bin");
+    EXPECT_EQ(composeSearchPath(L"/opt/tools", kJvm), L"/opt/tools:%PATH%:/usr/lib/jvm/j17/bin");
+    EXPECT_EQ(composeSearchPath(L"\\opt\\tools;", kJvm), L"/opt/tools:%PATH%:/usr/lib/jvm/j17/bin");
+#endif
+}
+
+// The process environment is changed for real, and restored afterwards.
+class EnvironmentTest : public ::testing::Test {
+protected:
+#ifdef _WIN32
+    const std::wstring pathName_ = L"Path";
+#else
+    const std::wstring pathName_ = L"PATH";
+#endif
+    void SetUp() override { hadPath_ = os::getEnvironment(pathName_, savedPath_); }
+    void TearDown() override {
+        if (hadPath_) os::setEnvironment(pathName_, savedPath_);
+    }
+    bool hadPath_ = false;
+    std::wstring savedPath_;
+};
+
+TEST_F(EnvironmentTest, PublishesRuntimeAndExtendsPath) {
+    ASSERT_TRUE(os::setEnvironment(pathName_, L"old"));
+    LaunchSettings settings;
+    JvmOptions jvm;
+    prepareJvmEnvironment(settings, kJvm, jvm);
+
+    EXPECT_TRUE(jvm.options.empty());  // no "Library Path", no option
+    std::wstring value;
+    ASSERT_TRUE(os::getEnvironment(L"KV_JVM_PATH", value));
+    EXPECT_EQ(value, kJvm);
+    ASSERT_TRUE(os::getEnvironment(L"KV_JVM_HOME", value));
+    ASSERT_TRUE(os::getEnvironment(pathName_, value));
+#ifdef _WIN32
+    EXPECT_EQ(value, L"old;C:\\Java\\jre\\bin");
+    ASSERT_TRUE(os::getEnvironment(L"KV_JVM_HOME", value));
+    EXPECT_EQ(value, L"C:\\Java\\jre");
+#else
+    EXPECT_EQ(value, L"old:/usr/lib/jvm/j17/bin");
+    ASSERT_TRUE(os::getEnvironment(L"KV_JVM_HOME", value));
+    EXPECT_EQ(value, L"/usr/lib/jvm/j17");
+#endif
+}
+
+TEST_F(EnvironmentTest, LibraryPathOptionExpandsPath) {
+    ASSERT_TRUE(os::setEnvironment(pathName_, L"old"));
+    LaunchSettings settings;
+    settings.libraryPath = L"native";
+    JvmOptions jvm;
+    prepareJvmEnvironment(settings, kJvm, jvm);
+
+    std::wstring folder;
+    uint32_t error = 0;
+    ASSERT_TRUE(os::modulePath(folder, error));
+    folder.erase(folder.rfind(kSep) + 1);
+#ifdef _WIN32
+    const std::wstring expected = L"-Djava.library.path=native;" + folder + L";.;old;C:\\Java\\jre\\lib";
+#else
+    const std::wstring expected = L"-Djava.library.path=native:" + folder + L":.:old:/usr/lib/jvm/j17/lib";
+#endif
+    EXPECT_EQ(jvm.options, std::vector<std::string>{os::toThreadAnsi(expected)});
+}
+
+TEST(OsMemoryTest, ReportsMemory) {
+    const os::MemoryStatus memory = os::memoryStatus();
+    EXPECT_GT(memory.totalPhysical, 0u);
+    EXPECT_GT(memory.availableVirtual, 0u);
+#if defined(_WIN64) || !defined(_WIN32)
+    // A 64-bit process has far more than 4 GB of address space, which only the
+    // extended status reports.
+    EXPECT_GT(memory.availableVirtual, 4ull << 30);
+#endif
+}
+
+}  // namespace
+}  // namespace jl

@@ -1,0 +1,175 @@
+#include "runtime/missing_runtime_layout.h"
+#include "runtime/runtime_folder_choice.h"
+#include "runtime/missing_runtime_dialog.h"
+#include "runtime/missing_runtime_ids.h"
+#include "support/messages.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "os/os.h"
+#include "temp_folder.h"
+
+namespace jl {
+namespace {
+
+using testing::TempFolder;
+
+TEST(CentreRect, CentresAndKeepsTheSize) {
+    struct Case {
+        ScreenRect window;
+        ScreenRect reference;
+        ScreenRect expected;
+    };
+    const Case cases[] = {
+        {{0, 0, 400, 300}, {0, 0, 1024, 768}, {312, 234, 712, 534}},
+        // Odd free space rounds towards the reference's left and top.
+        {{10, 10, 401, 301}, {0, 0, 1024, 768}, {316, 238, 707, 529}},
+        // Over an owner on a second monitor to the left of the first.
+        {{0, 0, 200, 100}, {-1200, 100, -800, 400}, {-1100, 200, -900, 300}},
+        // A window larger than the reference hangs over it on both sides.
+        {{0, 0, 600, 400}, {100, 100, 300, 300}, {-100, 0, 500, 400}},
+    };
+    for (const Case& c : cases) {
+        const ScreenRect result = centreRect(c.window, c.reference);
+        EXPECT_EQ(result, c.expected) << result.left << "," << result.top;
+        EXPECT_EQ(result.width(), c.window.width());
+        EXPECT_EQ(result.height(), c.window.height());
+    }
+}
+
+TEST(KeepInsideArea, MovesOnlyAsFarAsNeeded) {
+    const ScreenRect area{0, 0, 1024, 738};  // a task bar below
+    struct Case {
+        ScreenRect window;
+        ScreenRect expected;
+    };
+    const Case cases[] = {
+        {{100, 100, 500, 400}, {100, 100, 500, 400}},      // inside: unchanged
+        {{900, 600, 1300, 900}, {624, 438, 1024, 738}},    // over the right and bottom edges
+        {{-50, -20, 350, 280}, {0, 0, 400, 300}},          // over the left and top edges
+        {{-100, 0, 500, 400}, {0, 0, 600, 400}},           // the larger-than-owner case above
+        // Larger than the area: its top left corner, where the caption is, stays visible.
+        {{200, 200, 1400, 1000}, {0, 0, 1200, 800}},
+    };
+    for (const Case& c : cases) {
+        const ScreenRect result = keepInsideArea(c.window, area);
+        EXPECT_EQ(result, c.expected) << result.left << "," << result.top;
+    }
+    // A work area that does not start at the origin (a monitor to the left, or a task
+    // bar on the left).
+    EXPECT_EQ(keepInsideArea({-2000, 50, -1600, 350}, {-1280, 0, 0, 1024}), (ScreenRect{-1280, 50, -880, 350}));
+}
+
+TEST(FolderWithSeparator, AddsOneSeparatorWhereMissing) {
+    const std::wstring sep(1, os::kPathSeparator);
+    EXPECT_EQ(folderWithSeparator(L""), L"");
+    EXPECT_EQ(folderWithSeparator(L"jre"), L"jre" + sep);
+    EXPECT_EQ(folderWithSeparator(L"jre" + sep), L"jre" + sep);
+#ifdef _WIN32
+    // A drive root keeps its one backslash.
+    EXPECT_EQ(folderWithSeparator(L"D:\\"), L"D:\\");
+    EXPECT_EQ(folderWithSeparator(L"C:\\Program Files\\Java\\jdk1.6.0_45"), L"C:\\Program Files\\Java\\jdk1.6.0_45\\");
+#endif
+}
+
+// Runtime folders as the dialog's browser returns them: without a trailing separator.
+class RuntimeFolderChoiceTest : public ::testing::Test {
+protected:
+#ifdef _WIN32
+    static constexpr const wchar_t* kClient = L"bin\\client\\jvm.dll";
+    static constexpr const wchar_t* kServer = L"bin\\server\\jvm.dll";
+#else
+    static constexpr const wchar_t* kClient = L"lib/client/libjvm.so";
+    static constexpr const wchar_t* kServer = L"lib/server/libjvm.so";
+#endif
+    std::wstring runtime(const std::wstring& name, const wchar_t* library) {
+        temp_.write(name + os::kPathSeparator + library, "library");
+        return temp_.path(name);
+    }
+    TempFolder temp_;
+};
+
+TEST_F(RuntimeFolderChoiceTest, OkFollowsEachChoice) {
+    const std::wstring clientOnly = runtime(L"client-only", kClient);
+    const std::wstring server = runtime(L"server", kServer);
+    const std::wstring empty = temp_.path(L"empty");
+    ASSERT_EQ(os::createDirectory(empty), 0u);
+    const std::wstring sep(1, os::kPathSeparator);
+
+    struct Step {
+        std::wstring folder;
+        bool valid;
+        std::wstring library;  // relative to the folder
+    };
+    struct Case {
+        JvmType type;
+        std::vector<Step> steps;
+    };
+    const Case cases[] = {
+        // A server JVM is required: a runtime with only the client JVM does not do.
+        {JvmType::Server, {{clientOnly, false, L""}, {server, true, kServer}, {empty, false, L""}}},
+        {JvmType::Default, {{clientOnly, true, kClient}, {empty, false, L""}, {server, true, kServer}}},
+        {JvmType::FavorServer, {{clientOnly, true, kClient}, {server, true, kServer}}},
+    };
+    for (const Case& c : cases) {
+        RuntimeFolderChoice choice(c.type);
+        EXPECT_FALSE(choice.isValid());
+        for (const Step& step : c.steps) {
+            choice.choose(step.folder);
+            EXPECT_EQ(choice.isValid(), step.valid) << static_cast<int>(c.type) << " " << ::testing::PrintToString(step.folder);
+            EXPECT_EQ(choice.chosenFolder(), step.folder + sep);
+            EXPECT_EQ(choice.jvmLibraryPath(), step.valid ? step.folder + sep + step.library : L"");
+        }
+    }
+}
+
+TEST_F(RuntimeFolderChoiceTest, AJdkFolderIsNotExtendedByItsJreFolder) {
+    const std::wstring jdk = runtime(L"jdk1.6.0_45" + std::wstring(1, os::kPathSeparator) + L"jre", kClient);
+    RuntimeFolderChoice choice(JvmType::Default);
+    choice.choose(temp_.path(L"jdk1.6.0_45"));
+    EXPECT_FALSE(choice.isValid());
+    choice.choose(jdk);
+    EXPECT_TRUE(choice.isValid());
+}
+
+TEST_F(RuntimeFolderChoiceTest, AnEmptyPathIsNeverLookedUpInTheCurrentFolder) {
+    // A runtime in the current folder must not make an empty choice valid.
+    const std::wstring current = runtime(L"current", kClient);
+    const std::filesystem::path saved = std::filesystem::current_path();
+    std::filesystem::current_path(std::filesystem::path(current));
+    RuntimeFolderChoice choice(JvmType::Default);
+    choice.choose(L"");
+    std::filesystem::current_path(saved);
+    EXPECT_FALSE(choice.isValid());
+    EXPECT_EQ(choice.chosenFolder(), L"");
+}
+
+#ifndef _WIN32
+std::wstring shownText;
+int recordBox(void*, const std::wstring& text) {
+    shownText += text;
+    return 1;
+}
+
+TEST(MissingRuntimeDialogOnLinux, TellsWhereToGetARuntimeAndDeclines) {
+    shownText.clear();
+    setErrorBoxSink(recordBox);
+    std::wstring folder = L"unchanged";
+    std::wstring library = L"unchanged";
+    const std::wstring message = L"The Java Runtime Environment (JRE) was not found. Please  download and install "
+                                 L"a JRE (minimum version 1.6) from:";
+    const bool accepted = showMissingRuntimeDialog(message, JvmType::Default, folder, library);
+    setErrorBoxSink(nullptr);
+    EXPECT_FALSE(accepted);
+    EXPECT_EQ(shownText, message + L"\n" JL_RUNTIME_DOWNLOAD_ADDRESS);
+    EXPECT_EQ(folder, L"unchanged");
+    EXPECT_EQ(library, L"unchanged");
+}
+#endif
+
+}  // namespace
+}  // namespace jl

@@ -1,0 +1,648 @@
+// The runtime search over fabricated runtime folders and an in-memory registry: probe
+// orders, filters, the candidate order, the order of the sources and the paired-launcher
+// decision. Natively and under Wine; the Windows registry itself is tested in win32/.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "os/os.h"
+#include "pe_test_image.h"
+#include "runtime/registered_runtimes.h"
+#include "runtime/release_file.h"
+#include "runtime/runtime_search.h"
+#include "support/messages.h"
+#include "support/text.h"
+#include "temp_folder.h"
+
+namespace jl {
+namespace {
+
+namespace fs = std::filesystem;
+using jl::testing::TempFolder;
+
+constexpr wchar_t kSep = os::kPathSeparator;
+#ifdef _WIN32
+constexpr wchar_t kClient[] = L"bin\\client\\jvm.dll";
+constexpr wchar_t kServer[] = L"bin\\server\\jvm.dll";
+constexpr wchar_t kClassic[] = L"bin\\classic\\jvm.dll";
+constexpr wchar_t kJRockit[] = L"bin\\jrockit\\jvm.dll";
+constexpr wchar_t kMarker[] = L"bin\\java.dll";
+#else
+constexpr wchar_t kClient[] = L"lib/client/libjvm.so";
+constexpr wchar_t kServer[] = L"lib/server/libjvm.so";
+constexpr wchar_t kClassic[] = L"lib/amd64/client/libjvm.so";  // the older layout takes its place
+constexpr wchar_t kJRockit[] = L"lib/amd64/server/libjvm.so";
+constexpr wchar_t kMarker[] = L"lib/libjava.so";
+#endif
+
+std::string u8(const std::wstring& s) { return os::toUtf8(s); }
+
+// A runtime folder (with its trailing separator) holding the given files.
+std::wstring makeRuntime(const TempFolder& temp, const std::wstring& name, std::vector<std::wstring> files,
+                         const std::string& content = "not a library") {
+    for (const std::wstring& file : files) temp.write(name + kSep + file, content);
+    fs::create_directories(fs::path(temp.path(name)));
+    return temp.path(name) + kSep;
+}
+
+LaunchSettings settingsWith(const std::wstring& jvmType = L"", const std::wstring& source = L"",
+                            const std::wstring& provider = L"", const std::wstring& minimum = L"",
+                            const std::wstring& maximum = L"", const std::wstring& preferred = L"") {
+    LaunchSettings s;
+    s.jvmType = interpretJvmType(jvmType);
+    s.jvmSource = interpretJvmSource(source);
+    s.vmProvider = interpretVmProvider(provider);
+    s.minimumVersion = minimumVersionFromSetting(minimum);
+    s.maximumVersion = maximumVersionFromSetting(maximum);
+    s.preferredVersions = splitAtDelimiter(preferred, L";");
+    return s;
+}
+
+// An in-memory registry: entries per root path, in enumeration order.
+struct FakeEntry {
+    std::wstring name;
+    std::wstring home;
+    bool hasHome = true;
+    bool unreadableName = false;
+};
+
+class FakeRegistry : public RuntimeRegistry {
+public:
+    std::map<std::wstring, std::vector<FakeEntry>> roots;
+    std::vector<std::wstring> opened;
+    bool holdsJre = true;
+
+    bool openRoot(const RegistryRoot& root) override {
+        opened.push_back(root.path);
+        const auto it = roots.find(root.path);
+        current_ = it == roots.end() ? nullptr : &it->second;
+        return current_ != nullptr;
+    }
+    SubkeyStatus entryName(uint32_t index, std::wstring& name) override {
+        if (current_ == nullptr || index >= current_->size()) return SubkeyStatus::End;
+        if ((*current_)[index].unreadableName) return SubkeyStatus::Unreadable;
+        name = (*current_)[index].name;
+        return SubkeyStatus::Found;
+    }
+    bool javaHome(uint32_t index, const std::wstring& name, std::wstring& home) override {
+        const FakeEntry& entry = (*current_)[index];
+        EXPECT_EQ(u8(entry.name), u8(name));
+        if (!entry.hasHome) return false;
+        home = entry.home;
+        return true;
+    }
+    void closeRoot() override { current_ = nullptr; }
+    bool jdkHomeHoldsJre() const override { return holdsJre; }
+
+private:
+    std::vector<FakeEntry>* current_ = nullptr;
+};
+
+const wchar_t* const kJavaSoftJdk = kRegistryRoots[0].path;
+const wchar_t* const kJavaSoftJre = kRegistryRoots[1].path;
+const wchar_t* const kIbmJre = kRegistryRoots[4].path;
+
+// What the prompt was asked and how it answers.
+struct PromptScript {
+    int shown = 0;
+    std::wstring message;
+    JvmType type = JvmType::Default;
+    bool confirm = false;
+    std::wstring folder;
+    std::wstring library;
+    std::vector<std::wstring> remembered;
+};
+PromptScript script;
+
+MissingRuntimePrompt scriptedPrompt() {
+    script = PromptScript();
+    MissingRuntimePrompt prompt;
+    prompt.show = [](const std::wstring& message, JvmType type, std::wstring& folder, std::wstring& library) {
+        ++script.shown;
+        script.message = message;
+        script.type = type;
+        if (!script.confirm) return false;
+        folder = script.folder;
+        library = script.library;
+        return true;
+    };
+    prompt.remember = [](const LaunchSettings&, const std::wstring& folder) { script.remembered.push_back(folder); };
+    return prompt;
+}
+
+class RuntimeSearchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        exeFolder = makeRuntime(temp, L"app", {});
+        environment.executableFolderKnown = true;
+        environment.executableFolder = exeFolder;
+        environment.defaultView = &registry;
+        environment.ownMachine = kMachineI386;
+        environment.prompt = scriptedPrompt();
+        savedCurrent = fs::current_path();
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::current_path(savedCurrent, ignored);
+    }
+
+    // The library the search chooses, or "prompt" when it asked the user.
+    std::wstring search(const LaunchSettings& s) {
+        result = RuntimeSearchResult();
+        script.shown = 0;
+        script.remembered.clear();
+        if (!findRuntimeIn(s, environment, result)) return script.shown ? L"prompt" : L"failed";
+        return result.jvmLibraryPath;
+    }
+
+    TempFolder temp;
+    std::wstring exeFolder;
+    FakeRegistry registry;
+    RuntimeSearchEnvironment environment;
+    RuntimeSearchResult result;
+    fs::path savedCurrent;
+};
+
+TEST(FindJvmLibraryTest, ProbesTheCandidatesOfEachTypeInOrder) {
+    struct Case {
+        std::vector<std::wstring> files;
+        const wchar_t* type;
+        const wchar_t* expected;  // relative to the folder; empty: none
+        bool isServer;
+    };
+    const Case cases[] = {
+        {{kClient, kServer}, L"", kClient, false},
+        {{kClient, kServer}, L"server", kServer, true},
+        {{kClient, kServer}, L"favor_server", kServer, true},
+        {{kClient}, L"server", L"", false},
+        {{kClient}, L"favor_server", kClient, false},
+        {{kClassic, kJRockit}, L"", kClassic, false},
+        {{}, L"", L"", false},
+#ifdef _WIN32
+        {{kJRockit}, L"server", L"", false},
+        {{kJRockit, L"bin\\hotspot\\jvm.dll"}, L"favor_server", L"bin\\hotspot\\jvm.dll", false},
+#else
+        {{kJRockit}, L"server", kJRockit, true},
+#endif
+    };
+    for (const Case& c : cases) {
+        TempFolder temp;
+        const std::wstring folder = makeRuntime(temp, L"rt", c.files);
+        bool isServer = !c.isServer;
+        const std::wstring found = findJvmLibrary(folder, interpretJvmType(c.type), isServer);
+        const std::wstring expected = *c.expected ? folder + c.expected : L"";
+        EXPECT_EQ(u8(found), u8(expected)) << u8(c.type);
+        EXPECT_EQ(isServer, c.isServer) << u8(c.type) << " " << u8(found);
+    }
+}
+
+TEST(FindJvmLibraryTest, AFolderWithTheLibrarysNameIsNoLibrary) {
+    TempFolder temp;
+    const std::wstring folder = makeRuntime(temp, L"rt", {kServer});
+    fs::create_directories(fs::path(folder + kClient));
+    EXPECT_EQ(u8(findJvmLibrary(folder, JvmType::Default)), u8(folder + kServer));
+}
+
+TEST(RuntimeFolderTest, IsTheLibraryPathWithoutItsRuntimeComponents) {
+#ifdef _WIN32
+    EXPECT_EQ(u8(runtimeFolderOfLibrary(L"C:\\Java\\jre\\bin\\client\\jvm.dll")), "C:\\Java\\jre");
+    EXPECT_EQ(u8(runtimeFolderOfLibrary(L"C:\\lib\\bin\\server\\jvm.dll")), "C:\\lib");
+#else
+    EXPECT_EQ(u8(runtimeFolderOfLibrary(L"/usr/lib/jvm/jdk-17/lib/server/libjvm.so")), "/usr/lib/jvm/jdk-17");
+    EXPECT_EQ(u8(runtimeFolderOfLibrary(L"/opt/jdk8/jre/lib/amd64/server/libjvm.so")), "/opt/jdk8/jre");
+#endif
+}
+
+TEST(BundledRuntimeTest, MarkerBesideTheExecutableOrInItsJreFolderElseTheExecutablesFolder) {
+    TempFolder temp;
+    const std::wstring top = makeRuntime(temp, L"a", {kMarker, std::wstring(L"jre") + kSep + kMarker});
+    EXPECT_EQ(u8(bundledRuntimeFolder(top)), u8(top));
+    const std::wstring inJre = makeRuntime(temp, L"b", {std::wstring(L"jre") + kSep + kMarker});
+    EXPECT_EQ(u8(bundledRuntimeFolder(inJre)), u8(inJre + L"jre" + kSep));
+    const std::wstring none = makeRuntime(temp, L"c", {kClient});
+    EXPECT_EQ(u8(bundledRuntimeFolder(none)), u8(none));
+}
+
+TEST(RegistryFilterTest, BoundsAreInclusiveAndOpenBoundsDoNotBound) {
+    struct Case {
+        const wchar_t* minimum;
+        const wchar_t* maximum;
+        const wchar_t* version;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {L"1.6", L"1.7", L"1.5.0_22", false}, {L"1.6", L"1.7", L"1.6.0_45", true},
+        {L"1.6", L"1.7", L"1.7.0_80", true},  {L"1.6", L"1.7", L"1.8.0_151", false},
+        {L"1.6", L"1.6.0.45", L"1.6.0_45", true}, {L"1.6.0.45", L"any", L"1.6", false},
+        // An absent maximum (0.0.0.0) bounds nothing, like "any".
+        {L"", L"", L"17.0.15", true},         {L"11", L"", L"25", true},
+        {L"11", L"", L"1.8", false},          {L"", L"", L"jre", true},
+        {L"any", L"any", L"2147483647", true},
+    };
+    for (const Case& c : cases) {
+        const LaunchSettings s = settingsWith(L"", L"", L"", c.minimum, c.maximum);
+        EXPECT_EQ(isVersionAllowed(parseVersion(c.version, 0), s), c.allowed)
+            << u8(c.minimum) << ".." << u8(c.maximum) << " " << u8(c.version);
+    }
+}
+
+TEST(RegistryFilterTest, KindAndProviderSettingsChooseTheRoots) {
+    struct Case {
+        const wchar_t* source;
+        const wchar_t* provider;
+        const char* roots;  // indexes into kRegistryRoots, in search order
+    };
+    const Case cases[] = {
+        {L"", L"", "01"},
+        {L"only_JRE", L"", "1"},
+        {L"only_JDK", L"", "0"},
+        {L"favor_JDK", L"", "01"},
+        {L"Only_JRE", L"", ""},  // not a known value: no kind is searched
+        {L"", L"FAVOR_IBM", "01234"},
+        {L"only_JRE", L"favor_ibm", "124"},
+        {L"", L"jrockit", "23"},
+        {L"", L"ibm", "4"},
+        {L"", L"any", "01234"},
+    };
+    for (const Case& c : cases) {
+        const LaunchSettings s = settingsWith(L"", c.source, c.provider);
+        std::string searched;
+        for (size_t i = 0; i < std::size(kRegistryRoots); ++i) {
+            if (isRootSearched(kRegistryRoots[i], s)) searched += static_cast<char>('0' + i);
+        }
+        EXPECT_EQ(searched, c.roots) << u8(c.source) << " / " << u8(c.provider);
+    }
+}
+
+RuntimeCandidate candidate(const wchar_t* version, bool preferred = false, bool server = false,
+                           const wchar_t* folder = L"") {
+    RuntimeCandidate c;
+    c.version = parseVersion(version, 0);
+    c.isPreferred = preferred;
+    c.isServer = server;
+    c.runtimeFolder = *folder ? folder : version;
+    return c;
+}
+
+TEST(CandidateOrderTest, IsTheStableOrderOfPreferenceServerAndVersion) {
+    // Ties keep their enumeration order, so the result is what a stable sort by the
+    // same rule gives, for every combination of the settings that take part.
+    std::mt19937 random(7);
+    const wchar_t* const versions[] = {L"1.6", L"1.7.0_80", L"1.8", L"1.8.0_151", L"17", L"jre"};
+    for (const wchar_t* type : {L"", L"favor_server"}) {
+        for (const wchar_t* source : {L"", L"only_JRE"}) {
+            const LaunchSettings s = settingsWith(type, source);
+            for (int round = 0; round < 50; ++round) {
+                std::vector<RuntimeCandidate> list;
+                for (int i = 0; i < static_cast<int>(random() % 12); ++i) {
+                    list.push_back(candidate(versions[random() % std::size(versions)], random() % 2, random() % 2,
+                                             (L"f" + std::to_wstring(i)).c_str()));
+                }
+                std::vector<RuntimeCandidate> expected = list;
+                std::stable_sort(expected.begin(), expected.end(),
+                                 [&](const RuntimeCandidate& a, const RuntimeCandidate& b) { return goesBefore(a, b, s); });
+                orderCandidates(list, s);
+                ASSERT_EQ(list.size(), expected.size());
+                for (size_t i = 0; i < list.size(); ++i) {
+                    EXPECT_EQ(u8(list[i].runtimeFolder), u8(expected[i].runtimeFolder)) << "position " << i;
+                }
+            }
+        }
+    }
+}
+
+TEST(CandidateOrderTest, PreferredVersionsPickFromTheOrderedList) {
+    struct Case {
+        std::vector<const wchar_t*> versions;  // enumeration order
+        const wchar_t* preferred;
+        const wchar_t* selected;               // runtimeFolder of the selected one
+    };
+    const Case cases[] = {
+        {{L"1.8", L"1.8.0_151"}, L"1.8", L"1.8.0_151"},
+        {{L"1.7.0_80", L"1.6.0_45"}, L"", L"1.7.0_80"},
+        {{L"1.7.0_80", L"1.6.0_45"}, L"1.6;1.7", L"1.6.0_45"},
+        {{L"1.7.0_80", L"1.6.0_45"}, L"1.5", L"1.7.0_80"},
+        {{L"1.6.0_45", L"1.7.0_80"}, L";1.6", L"1.7.0_80"},  // the empty first item matches at once
+        {{L"1.6.0_45", L"1.7.0_80"}, L"1.5;1.6.0.45", L"1.6.0_45"},
+    };
+    for (const Case& c : cases) {
+        std::vector<RuntimeCandidate> list;
+        for (const wchar_t* v : c.versions) list.push_back(candidate(v));
+        const RuntimeCandidate* chosen = selectCandidate(list, settingsWith(L"", L"", L"", L"", L"", c.preferred));
+        ASSERT_NE(chosen, nullptr);
+        EXPECT_EQ(u8(chosen->runtimeFolder), u8(c.selected)) << u8(c.preferred);
+    }
+    std::vector<RuntimeCandidate> empty;
+    EXPECT_EQ(selectCandidate(empty, settingsWith()), nullptr);
+}
+
+TEST_F(RuntimeSearchTest, RegistryRootsAreFilteredProbedAndOrdered) {
+    const std::wstring jre16 = makeRuntime(temp, L"jre16", {kClient});
+    const std::wstring jre17 = makeRuntime(temp, L"jre17", {kClient});
+    const std::wstring jre18 = makeRuntime(temp, L"jre18", {kClient, kServer});
+    const std::wstring jdk16 = makeRuntime(temp, L"jdk16", {std::wstring(L"jre") + kSep + kServer});
+    registry.roots[kJavaSoftJre] = {
+        {L"1.5.0_22", jre16},
+        {std::wstring(300, L'x'), jre18, true, true},  // a name that cannot be read hides nothing
+        {L"1.6.0_45", L"", true},                       // "JavaHome" empty: skipped
+        {L"1.6.0_46", jre16, false},                     // no "JavaHome": skipped
+        {L"1.6.0_47", temp.path(L"missing")},           // no library: skipped
+        {L"1.7.0_80", jre17.substr(0, jre17.size() - 1)},
+        {L"1.8.0_151", jre18},
+    };
+    registry.roots[kJavaSoftJdk] = {{L"1.6.0_10", temp.path(L"jdk16")}};
+
+    std::vector<RuntimeCandidate> list;
+    const LaunchSettings bounded = settingsWith(L"", L"", L"", L"1.6", L"1.7");
+    searchRegistryRoot(registry, kRegistryRoots[1], bounded, list);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(u8(list[0].runtimeFolder), u8(jre17));
+    EXPECT_EQ(u8(search(bounded)), u8(jre17 + kClient));
+
+    // favor_server: the JDK's server JVM goes before the newer JRE, which the JavaSoft
+    // JRE keys probe client first; alone, that JRE yields its server JVM in the end.
+    EXPECT_EQ(u8(search(settingsWith(L"favor_server"))), u8(jdk16 + L"jre" + kSep + kServer));
+    EXPECT_EQ(u8(search(settingsWith(L"favor_server", L"only_JRE"))), u8(jre18 + kServer));
+    EXPECT_EQ(u8(search(settingsWith(L"server"))), u8(jre18 + kServer));
+
+    // favor_JDK prefers the older JDK; only_JRE never opens the JDK roots.
+    EXPECT_EQ(u8(search(settingsWith(L"", L"favor_JDK"))), u8(jdk16 + L"jre" + kSep + kServer));
+    registry.opened.clear();
+    EXPECT_EQ(u8(search(settingsWith(L"", L"only_JRE"))), u8(jre18 + kClient));
+    EXPECT_EQ(registry.opened, std::vector<std::wstring>{kJavaSoftJre});
+    registry.opened.clear();
+    EXPECT_EQ(u8(search(settingsWith(L"", L"Only_JRE"))), "prompt");
+    EXPECT_TRUE(registry.opened.empty());
+}
+
+TEST_F(RuntimeSearchTest, ProvidersAndKindsDecideThePreferredCandidates) {
+    const std::wstring javasoft = makeRuntime(temp, L"sun", {kClient});
+    const std::wstring ibm = makeRuntime(temp, L"ibm", {kClient});
+    registry.roots[kJavaSoftJre] = {{L"1.8", javasoft}};
+    registry.roots[kIbmJre] = {{L"1.6", ibm}};
+
+    EXPECT_EQ(u8(search(settingsWith())), u8(javasoft + kClient));
+    EXPECT_FALSE(result.ibmFamily);
+    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"favor_ibm"))), u8(ibm + kClient));
+    EXPECT_TRUE(result.ibmFamily);
+    // Without both kinds searched nothing is preferred: the version alone decides.
+    EXPECT_EQ(u8(search(settingsWith(L"", L"only_JRE", L"favor_ibm"))), u8(javasoft + kClient));
+    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"ibm"))), u8(ibm + kClient));
+
+    // A JDK home on Linux is the runtime folder itself.
+    registry.holdsJre = false;
+    const std::wstring jdk = makeRuntime(temp, L"jdk", {kServer});
+    registry.roots[kJavaSoftJdk] = {{L"17.0.15", jdk}};
+    EXPECT_EQ(u8(search(settingsWith())), u8(jdk + kServer));
+}
+
+TEST_F(RuntimeSearchTest, SourcesAreTriedInTheirOrder) {
+    const std::wstring configured = makeRuntime(temp, L"configured", {kClient});
+    const std::wstring registered = makeRuntime(temp, L"registered", {kClient});
+    registry.roots[kJavaSoftJre] = {{L"1.8", registered}};
+    LaunchSettings s = settingsWith();
+
+    EXPECT_EQ(u8(search(s)), u8(registered + kClient));
+    // Beside the executable, in its jre folder.
+    temp.write(std::wstring(L"app") + kSep + L"jre" + kSep + kMarker, "");
+    temp.write(std::wstring(L"app") + kSep + L"jre" + kSep + kClient, "");
+    EXPECT_EQ(u8(search(s)), u8(exeFolder + L"jre" + kSep + kClient));
+    // The configured folder, written without its trailing separator.
+    s.jrePath = configured.substr(0, configured.size() - 1);
+    EXPECT_EQ(u8(search(s)), u8(configured + kClient));
+    // A configured folder is used as it is: no "jre" folder is looked for below it.
+    makeRuntime(temp, L"jdk", {std::wstring(L"jre") + kSep + kClient});
+    s.jrePath = temp.path(L"jdk");
+    EXPECT_EQ(u8(search(s)), u8(exeFolder + L"jre" + kSep + kClient));
+}
+
+TEST_F(RuntimeSearchTest, RelativeFoldersAreTakenFromTheExecutablesFolderNotTheCurrentOne) {
+    // A document's folder as the current folder, with a planted runtime in every place
+    // a relative probe would reach.
+    const std::wstring planted = makeRuntime(temp, L"documents",
+                                             {kClient, kServer, std::wstring(L"rt") + kSep + kServer});
+    fs::current_path(fs::path(planted));
+    LaunchSettings s = settingsWith();
+    EXPECT_EQ(u8(search(s)), "prompt");
+    EXPECT_EQ(script.shown, 1);
+
+    temp.write(std::wstring(L"app") + kSep + kClient, "");
+    EXPECT_EQ(u8(search(s)), u8(exeFolder + kClient));
+
+    s.jrePath = L"rt";
+    temp.write(std::wstring(L"app") + kSep + L"rt" + kSep + kServer, "");
+    s.jvmType = JvmType::Server;
+    EXPECT_EQ(u8(search(s)), u8(exeFolder + L"rt" + kSep + kServer));
+
+    // Without the executable's folder nothing relative is probed at all.
+    environment.executableFolderKnown = false;
+    environment.executableFolder.clear();
+    EXPECT_EQ(u8(search(s)), "prompt");
+}
+
+TEST_F(RuntimeSearchTest, TheSixtyFourBitViewIsAskedOnlyForThePairedLauncher) {
+    FakeRegistry wide;
+    const std::wstring rt64 = makeRuntime(temp, L"rt64", {kServer});
+    wide.roots[kJavaSoftJre] = {{L"17", rt64}};
+    environment.wideView = &wide;
+    LaunchSettings s = settingsWith(L"server");
+
+    EXPECT_EQ(u8(search(s)), "prompt");
+    EXPECT_TRUE(wide.opened.empty());
+
+    s.pairProduct = L"jlaunch64.exe";
+    EXPECT_EQ(u8(search(s)), u8(rt64 + kServer));
+    EXPECT_TRUE(result.startPairedLauncher);
+
+    // A candidate in the default view ends the registry search there.
+    const std::wstring rt32 = makeRuntime(temp, L"rt32", {kServer});
+    registry.roots[kJavaSoftJre] = {{L"1.8", rt32}};
+    wide.opened.clear();
+    EXPECT_EQ(u8(search(s)), u8(rt32 + kServer));
+    EXPECT_FALSE(result.startPairedLauncher);
+    EXPECT_TRUE(wide.opened.empty());
+}
+
+TEST_F(RuntimeSearchTest, ThePromptComesLastWithTheMessageOfTheType) {
+    makeRuntime(temp, L"client-only", {kClient});
+    registry.roots[kJavaSoftJre] = {{L"1.8", temp.path(L"client-only")}};
+    const LaunchSettings server = settingsWith(L"server", L"", L"", L"1.6");
+    EXPECT_EQ(u8(search(server)), "prompt");
+    EXPECT_EQ(script.type, JvmType::Server);
+    EXPECT_EQ(u8(script.message), u8(formatMessageText(loadMessage(206), {describeVersionConstraint(
+                                                                     server.minimumVersion, server.maximumVersion)})));
+    EXPECT_NE(script.message.find(L"1.6"), std::wstring::npos);
+    EXPECT_TRUE(result.jvmLibraryPath.empty());
+    EXPECT_TRUE(script.remembered.empty());
+
+    // favor_server accepts the same runtime through its client JVM.
+    EXPECT_EQ(u8(search(settingsWith(L"favor_server"))), u8(temp.path(L"client-only") + kSep + kClient));
+
+    registry.roots.clear();
+    script.confirm = true;
+    script.folder = makeRuntime(temp, L"chosen", {kClient});
+    script.library = script.folder + kClient;
+    EXPECT_EQ(u8(search(settingsWith())), u8(script.library));
+    EXPECT_EQ(u8(script.message), u8(formatMessageText(loadMessage(207), {loadMessage(217)})));
+    EXPECT_EQ(script.remembered, std::vector<std::wstring>{script.folder});
+
+    environment.prompt = MissingRuntimePrompt();
+    EXPECT_EQ(u8(search(settingsWith())), "failed");
+}
+
+TEST_F(RuntimeSearchTest, LibrariesOfAnotherMachineGoToThePairedLauncherFromEverySource) {
+    const std::vector<uint8_t> amd64 = test_pe::peImage(test_pe::kMachineAmd64);
+    const std::vector<uint8_t> i386 = test_pe::peImage(test_pe::kMachineI386);
+    const std::string amd64Bytes(amd64.begin(), amd64.end());
+    const std::string i386Bytes(i386.begin(), i386.end());
+
+    struct Case {
+        const std::string* content;
+        uint16_t ownMachine;
+        bool paired;
+    };
+    const std::string text = "text";
+    const Case cases[] = {
+        {&amd64Bytes, kMachineI386, true}, {&i386Bytes, kMachineI386, false}, {&text, kMachineI386, false},
+        {&amd64Bytes, kMachineAmd64, false}, {&i386Bytes, kMachineAmd64, true}, {&text, kMachineAmd64, false},
+    };
+    LaunchSettings s = settingsWith();
+    s.pairProduct = L"jlaunch64.exe";
+    for (const Case& c : cases) {
+        TempFolder caseTemp;
+        const std::wstring folder = makeRuntime(caseTemp, L"rt", {kClient}, *c.content);
+        registry.roots[kJavaSoftJre] = {{L"1.8", folder}};
+        environment.ownMachine = c.ownMachine;
+        EXPECT_EQ(u8(search(s)), u8(folder + kClient));
+        EXPECT_EQ(result.startPairedLauncher, c.paired) << "registry, machine " << c.ownMachine;
+
+        LaunchSettings unpaired = s;
+        unpaired.pairProduct.clear();
+        EXPECT_EQ(u8(search(unpaired)), u8(folder + kClient));
+        EXPECT_FALSE(result.startPairedLauncher);
+    }
+    registry.roots.clear();
+    environment.ownMachine = kMachineI386;
+    temp.write(std::wstring(L"app") + kSep + kClient, amd64Bytes);
+    EXPECT_EQ(u8(search(s)), u8(exeFolder + kClient));
+    EXPECT_TRUE(result.startPairedLauncher) << "bundled runtime";
+    s.jrePath = exeFolder;
+    EXPECT_TRUE(findRuntimeIn(s, environment, result) && result.startPairedLauncher) << "configured folder";
+
+    script.confirm = true;
+    script.folder = makeRuntime(temp, L"chosen64", {kClient}, amd64Bytes);
+    script.library = script.folder + kClient;
+    s.jrePath.clear();
+    fs::remove(fs::path(exeFolder + kClient));
+    EXPECT_EQ(u8(search(s)), u8(script.library));
+    EXPECT_TRUE(result.startPairedLauncher) << "chosen by the user";
+}
+
+TEST(ReleaseFileTest, ReadsTheKeysAndRecognisesTheIbmFamily) {
+    struct Case {
+        const char* text;
+        const char* version;
+        bool ibm;
+    };
+    const Case cases[] = {
+        {"IMPLEMENTOR=\"Debian\"\nJAVA_VERSION=\"17.0.15\"\n", "17.0.15", false},
+        {"JAVA_VERSION=\"1.8.0_151\"\r\nIMPLEMENTOR=\"International Business Machines Corporation\"\r\n",
+         "1.8.0_151", true},
+        {"IMPLEMENTOR=\"IBM Corporation\"\nJAVA_VERSION=\"11.0.2\"", "11.0.2", true},
+        {"IMPLEMENTOR=\"Eclipse Adoptium\"\nJVM_VARIANT=\"Openj9\"\nJAVA_VERSION=\"21\"", "21", true},
+        {"IMPLEMENTOR_VERSION=\"IBM Semeru Runtime Open Edition\"\n", "", true},
+        {"IMPLEMENTOR=\"Kibmo Labs\"\nJAVA_VERSION = 9 \n", "9", false},
+        {"JAVA_VERSION\nnoise=\"\nIMPLEMENTOR=", "", false},
+        {"", "", false},
+    };
+    for (const Case& c : cases) {
+        const std::string text = c.text;
+        const ReleaseInfo info = parseReleaseFile(std::vector<uint8_t>(text.begin(), text.end()));
+        EXPECT_EQ(u8(info.javaVersion), c.version) << c.text;
+        EXPECT_EQ(namesIbmFamily(info), c.ibm) << c.text;
+    }
+}
+
+TEST_F(RuntimeSearchTest, TheReleaseFileMarksARuntimeFoundOutsideTheIbmRootAsIbm) {
+    const std::wstring jdk = makeRuntime(temp, L"semeru", {std::wstring(L"jre") + kSep + kClient});
+    temp.write(std::wstring(L"semeru") + kSep + L"release", "IMPLEMENTOR=\"IBM Corporation\"\n");
+    LaunchSettings s = settingsWith();
+    s.jrePath = jdk + L"jre";
+    EXPECT_EQ(u8(search(s)), u8(jdk + L"jre" + kSep + kClient));
+    EXPECT_TRUE(result.ibmFamily);
+
+    temp.write(std::wstring(L"semeru") + kSep + L"release", "IMPLEMENTOR=\"Oracle Corporation\"\n");
+    EXPECT_EQ(u8(search(s)), u8(jdk + L"jre" + kSep + kClient));
+    EXPECT_FALSE(result.ibmFamily);
+}
+
+#ifndef _WIN32
+TEST(InstalledRuntimesTest, FoldersWithReleaseFilesAreListedOnceUnderTheirRoot) {
+    TempFolder temp;
+    const std::wstring jvm = temp.path(L"jvm");
+    temp.write(L"jvm/jdk-17/release", "JAVA_VERSION=\"17.0.15\"\nIMPLEMENTOR=\"Debian\"\n");
+    temp.write(L"jvm/jdk-17/bin/javac", "");
+    temp.write(L"jvm/jdk-17/lib/server/libjvm.so", "");
+    temp.write(L"jvm/jdk8/release", "JAVA_VERSION=\"1.8.0_151\"\n");
+    temp.write(L"jvm/jdk8/bin/javac", "");
+    temp.write(L"jvm/jdk8/jre/lib/amd64/server/libjvm.so", "");
+    temp.write(L"jvm/semeru-jre/release", "JAVA_VERSION=\"11.0.2\"\nJVM_VARIANT=\"Openj9\"\n");
+    temp.write(L"jvm/semeru-jre/lib/server/libjvm.so", "");
+    temp.write(L"jvm/plain-jre/release", "JAVA_VERSION=\"21\"\n");
+    temp.write(L"jvm/plain-jre/lib/server/libjvm.so", "");
+    temp.write(L"jvm/no-release/lib/server/libjvm.so", "");
+    temp.write(L"jvm/.hidden/release", "JAVA_VERSION=\"99\"\n");
+    fs::create_directory_symlink("jdk-17", fs::path(jvm) / "a-java-17-alias");
+    fs::create_directories(fs::path(temp.path(L"other")));
+    fs::create_directory_symlink(fs::path(jvm) / "plain-jre", fs::path(temp.path(L"other")) / "plain");
+
+    const std::vector<InstalledRuntime> found = scanInstalledRuntimes({jvm, temp.path(L"other"), temp.path(L"none")});
+    std::vector<std::string> seen;
+    for (const InstalledRuntime& r : found) {
+        seen.push_back(u8(r.name) + (r.kind == RuntimeKind::Jdk ? " jdk " : " jre ") + (r.ibmFamily ? "ibm " : "") +
+                       u8(r.runtimeFolder.substr(jvm.size())));
+    }
+    // "a-java-17-alias" comes first by name and stands for jdk-17, under its real path.
+    const std::vector<std::string> expected = {
+        "17.0.15 jdk /jdk-17/", "1.8.0_151 jdk /jdk8/jre/", "21 jre /plain-jre/", "11.0.2 jre ibm /semeru-jre/"};
+    EXPECT_EQ(seen, expected);
+
+    const std::unique_ptr<RuntimeRegistry> registry = runtimeRegistryOver({jvm});
+    RuntimeCandidate selected;
+    ASSERT_TRUE(searchRegistry(*registry, settingsWith(L"", L"", L"", L"1.8", L"1.8"), selected));
+    EXPECT_EQ(u8(selected.runtimeFolder), u8(jvm + L"/jdk8/jre/"));
+    EXPECT_EQ(u8(findJvmLibrary(selected.runtimeFolder, JvmType::Server)),
+              u8(jvm + L"/jdk8/jre/lib/amd64/server/libjvm.so"));
+    ASSERT_TRUE(searchRegistry(*registry, settingsWith(L"", L"only_JRE"), selected));
+    EXPECT_EQ(u8(selected.runtimeFolder), u8(jvm + L"/plain-jre/"));
+    ASSERT_TRUE(searchRegistry(*registry, settingsWith(L"", L"", L"ibm"), selected));
+    EXPECT_EQ(u8(selected.runtimeFolder), u8(jvm + L"/semeru-jre/"));
+    EXPECT_EQ(selected.provider, RuntimeProvider::Ibm);
+    EXPECT_FALSE(searchRegistry(*registry, settingsWith(L"", L"", L"jrockit"), selected));
+}
+
+TEST(InstalledRuntimesTest, TheSystemsOwnRuntimesHaveTheirLibraries) {
+    const std::vector<InstalledRuntime> found = scanInstalledRuntimes({L"/usr/lib/jvm", L"/usr/java"});
+    if (found.empty()) GTEST_SKIP() << "no runtime installed below /usr/lib/jvm or /usr/java";
+    for (const InstalledRuntime& r : found) {
+        bool isServer = false;
+        const std::wstring library = findJvmLibrary(r.runtimeFolder, JvmType::Default, isServer);
+        EXPECT_FALSE(library.empty()) << u8(r.runtimeFolder);
+        EXPECT_EQ(u8(runtimeFolderOfLibrary(library) + L"/"), u8(r.runtimeFolder));
+        EXPECT_GT(parseVersion(r.name, 0).parts[0], 0) << u8(r.runtimeFolder);
+    }
+    // The newest runtime is chosen when nothing narrows the choice.
+    RuntimeCandidate newest;
+    ASSERT_TRUE(searchRegistry(*systemRuntimeRegistry(os::RegistryView::Default), settingsWith(), newest));
+    for (const InstalledRuntime& r : found) EXPECT_LE(compareVersions(parseVersion(r.name, 0), newest.version), 0);
+}
+#endif
+
+}  // namespace
+}  // namespace jl

@@ -1,0 +1,148 @@
+// Pixels of windows for the dialog tests: what a control paints for itself, what the
+// screen shows in a rectangle, colour counts, and a PNG writer (stored deflate blocks,
+// no compression library needed) for the screenshots kept in the build folder.
+#pragma once
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace jl::testing {
+
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> bgrx;  // top-down rows, 0x00RRGGBB per pixel
+
+    size_t count(COLORREF colour) const {
+        const uint32_t wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+        size_t n = 0;
+        for (uint32_t p : bgrx) n += (p & 0xFFFFFF) == wanted;
+        return n;
+    }
+};
+
+namespace detail {
+
+// Runs `draw` into a 32-bit top-down DIB of the given size and returns its pixels.
+template <typename Draw>
+Pixels drawIntoBitmap(int width, int height, Draw draw) {
+    Pixels pixels;
+    if (width <= 0 || height <= 0) return pixels;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (memory && bitmap && bits) {
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        draw(memory, screen);
+        GdiFlush();
+        pixels.width = width;
+        pixels.height = height;
+        const auto* begin = static_cast<const uint32_t*>(bits);
+        pixels.bgrx.assign(begin, begin + static_cast<size_t>(width) * height);
+        SelectObject(memory, previous);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    if (memory) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+inline uint32_t crc32(const uint8_t* data, size_t size, uint32_t crc = 0) {
+    crc = ~crc;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+inline void putBigEndian(std::vector<uint8_t>& out, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+inline void putChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
+    putBigEndian(out, static_cast<uint32_t>(data.size()));
+    std::vector<uint8_t> typed(type, type + 4);
+    typed.insert(typed.end(), data.begin(), data.end());
+    out.insert(out.end(), typed.begin(), typed.end());
+    putBigEndian(out, crc32(typed.data(), typed.size()));
+}
+
+}  // namespace detail
+
+// What the control paints into its client area when asked to print itself.
+inline Pixels printClient(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return detail::drawIntoBitmap(client.right, client.bottom, [window](HDC memory, HDC) {
+        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+    });
+}
+
+// What the screen shows in a rectangle (screen coordinates).
+inline Pixels captureScreen(const RECT& rect) {
+    return detail::drawIntoBitmap(rect.right - rect.left, rect.bottom - rect.top, [&rect](HDC memory, HDC screen) {
+        BitBlt(memory, 0, 0, rect.right - rect.left, rect.bottom - rect.top, screen, rect.left, rect.top, SRCCOPY);
+    });
+}
+
+inline bool writePng(const std::wstring& path, const Pixels& pixels) {
+    if (pixels.width <= 0 || pixels.height <= 0) return false;
+    std::vector<uint8_t> raw;
+    raw.reserve(static_cast<size_t>(pixels.height) * (1 + 3 * static_cast<size_t>(pixels.width)));
+    for (int y = 0; y < pixels.height; ++y) {
+        raw.push_back(0);  // no filter
+        for (int x = 0; x < pixels.width; ++x) {
+            const uint32_t p = pixels.bgrx[static_cast<size_t>(y) * pixels.width + x];
+            raw.push_back(static_cast<uint8_t>(p >> 16));
+            raw.push_back(static_cast<uint8_t>(p >> 8));
+            raw.push_back(static_cast<uint8_t>(p));
+        }
+    }
+    std::vector<uint8_t> zlib = {0x78, 0x01};
+    uint32_t a = 1, b = 0;
+    for (uint8_t byte : raw) {
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    }
+    for (size_t offset = 0; offset < raw.size() || offset == 0; offset += 65535) {
+        const size_t length = std::min<size_t>(65535, raw.size() - offset);
+        const bool last = offset + length >= raw.size();
+        zlib.push_back(last ? 1 : 0);
+        zlib.push_back(static_cast<uint8_t>(length));
+        zlib.push_back(static_cast<uint8_t>(length >> 8));
+        zlib.push_back(static_cast<uint8_t>(~length));
+        zlib.push_back(static_cast<uint8_t>(~length >> 8));
+        zlib.insert(zlib.end(), raw.begin() + offset, raw.begin() + offset + length);
+        if (last) break;
+    }
+    detail::putBigEndian(zlib, (b << 16) | a);
+
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<uint8_t> header;
+    detail::putBigEndian(header, static_cast<uint32_t>(pixels.width));
+    detail::putBigEndian(header, static_cast<uint32_t>(pixels.height));
+    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB, no interlace
+    detail::putChunk(png, "IHDR", header);
+    detail::putChunk(png, "IDAT", zlib);
+    detail::putChunk(png, "IEND", {});
+    std::ofstream out(std::filesystem::path(path), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    return static_cast<bool>(out);
+}
+
+}  // namespace jl::testing
