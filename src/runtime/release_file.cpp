@@ -1,7 +1,6 @@
 #include "runtime/release_file.h"
 
 #include "os/os.h"
-#include "support/paths.h"
 #include "support/text.h"
 
 namespace jl {

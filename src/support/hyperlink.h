@@ -44,7 +44,6 @@ enum class LinkAlignment { Left, Centre, Right };
 constexpr uint32_t kStaticTypeMask = 0x1F;
 constexpr uint32_t kStaticCentre = 0x01;
 constexpr uint32_t kStaticRight = 0x02;
-constexpr uint32_t kStaticNotify = 0x100;
 
 // False for the static types that show no text of their own: icons, filled rectangles,
 // frames (etched ones too), owner-drawn statics, bitmaps and metafiles.

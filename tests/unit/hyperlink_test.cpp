@@ -137,24 +137,5 @@ TEST(PlaceLinkRect, FollowsTheTextAlignment) {
               (LinkRect{85, 7, 105, 20}));
 }
 
-TEST(LinkRectContains, RightAndBottomEdgesAreOutside) {
-    const LinkRect rect{10, 20, 50, 30};
-    EXPECT_TRUE(linkRectContains(rect, 10, 20));
-    EXPECT_TRUE(linkRectContains(rect, 49, 29));
-    EXPECT_FALSE(linkRectContains(rect, 50, 25));
-    EXPECT_FALSE(linkRectContains(rect, 30, 30));
-    EXPECT_FALSE(linkRectContains(rect, 9, 25));
-    EXPECT_FALSE(linkRectContains(LinkRect{}, 0, 0));
-}
-
-TEST(LinkTextColour, DisabledIsGreyVisitedOrNot) {
-    const LinkColours colours{rgbColour(0, 0, 128), rgbColour(128, 0, 128)};
-    const LinkColour grey = rgbColour(109, 109, 109);
-    EXPECT_EQ(linkTextColour(colours, true, false, grey), rgbColour(0, 0, 128));
-    EXPECT_EQ(linkTextColour(colours, true, true, grey), rgbColour(128, 0, 128));
-    EXPECT_EQ(linkTextColour(colours, false, false, grey), grey);
-    EXPECT_EQ(linkTextColour(colours, false, true, grey), grey);
-}
-
 }  // namespace
 }  // namespace jl

@@ -339,8 +339,7 @@ TEST(ExceptionDialogTest, EveryLanguageWithScreenshot) {
             caption = windowText(dialog);
             stop = windowText(GetDlgItem(dialog, 2));
             // Give the dialog's thread time to paint before the screen is read.
-            RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-            Sleep(300);
+            Sleep(500);
             saved = png.capture(dialog, file);
             press(dialog, 1);
         });

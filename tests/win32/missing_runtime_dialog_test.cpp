@@ -10,6 +10,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <string>
 #include <vector>
@@ -73,6 +76,7 @@ struct Driver {
     size_t next = 0;
     int ticks = 0;
     UINT_PTR timer = 0;
+    bool leftOpen = false;
 };
 Driver* driver = nullptr;
 
@@ -107,7 +111,8 @@ void CALLBACK onTick(HWND, UINT, UINT_PTR, DWORD) {
         d.steps[d.next++](dialog);
         return;
     }
-    // The steps left the dialog open.
+    // The steps should have ended the dialog.
+    d.leftOpen = true;
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     KillTimer(nullptr, d.timer);
     d.timer = 0;
@@ -129,6 +134,7 @@ Outcome runDialog(const std::wstring& message, JvmType type, std::vector<Step> s
     if (d.timer) KillTimer(nullptr, d.timer);
     driver = nullptr;
     EXPECT_EQ(d.next, d.steps.size()) << "not every step ran";
+    EXPECT_FALSE(d.leftOpen) << "the steps did not end the dialog";
     return outcome;
 }
 
@@ -354,8 +360,7 @@ TEST_F(MissingRuntimeDialogTest, EscapeAndTheCloseBoxCancelEvenAfterAValidChoice
         browserAnswers = {{true, clientOnly}};
         browserCalls = 0;
         const Outcome outcome = runDialog(kMessage, JvmType::Default,
-                                          {browseStep({{true, clientOnly}, clientOnly, true}), close,
-                                           [](HWND) { ADD_FAILURE() << "the dialog is still open"; }});
+                                          {browseStep({{true, clientOnly}, clientOnly, true}), close});
         EXPECT_FALSE(outcome.accepted);
         EXPECT_EQ(outcome.folder, L"untouched");
     }
@@ -397,9 +402,15 @@ TEST_F(MissingRuntimeDialogTest, LinkAnswersItsMessages) {
                 EXPECT_EQ(area.left, 0);
                 EXPECT_GT(area.right, 20);
                 EXPECT_LT(area.right, client.right);
+                // A failed open leaves the link as it was.
+                openSucceeds = false;
+                SendMessageW(link, WM_CHAR, VK_SPACE, 0);
+                EXPECT_EQ(openedTargets, std::vector<std::wstring>{kAddress});
                 const Pixels pixels = jl::testing::printClient(link);
                 EXPECT_GT(pixels.count(blue), 20u);
                 EXPECT_EQ(pixels.count(purple), 0u);
+                openSucceeds = true;
+                openedTargets.clear();
             },
             [&](HWND dialog) {
                 // The hand is shown over the text only.
@@ -515,62 +526,12 @@ TEST_F(MissingRuntimeDialogTest, LinkAnswersItsMessages) {
     EXPECT_FALSE(IsWindow(tooltip));
 }
 
-TEST_F(MissingRuntimeDialogTest, AFailedOpenLeavesTheLinkUnvisited) {
-    openSucceeds = false;
-    runDialog(kMessage, JvmType::Default, {[](HWND dialog) {
-        HWND link = GetDlgItem(dialog, IDC_DOWNLOAD_LINK);
-        SendMessageW(link, WM_CHAR, VK_SPACE, 0);
-        EXPECT_EQ(openedTargets, std::vector<std::wstring>{kAddress});
-        const Pixels pixels = jl::testing::printClient(link);
-        EXPECT_GT(pixels.count(RGB(0, 0, 255)), 20u);
-        EXPECT_EQ(pixels.count(RGB(128, 0, 128)), 0u);
-        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    }});
+const wchar_t kBrowserSettings[] = L"Software\\Microsoft\\Internet Explorer\\Settings";
+
+void setBrowserColour(const wchar_t* name, const std::wstring& value) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, kBrowserSettings, name, REG_SZ, value.c_str(),
+                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
-
-// The browser's colour settings, changed for one test and put back afterwards.
-class BrowserColours {
-public:
-    BrowserColours() {
-        RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
-                        nullptr);
-        save(L"Anchor Color", link_);
-        save(L"Anchor Color Visited", visited_);
-    }
-    ~BrowserColours() {
-        restore(L"Anchor Color", link_);
-        restore(L"Anchor Color Visited", visited_);
-        RegCloseKey(key_);
-    }
-    void set(const wchar_t* name, const std::wstring& value, DWORD type = REG_SZ) {
-        RegSetValueExW(key_, name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
-
-private:
-    struct Saved {
-        bool present = false;
-        DWORD type = 0;
-        std::vector<BYTE> data;
-    };
-    void save(const wchar_t* name, Saved& saved) {
-        DWORD size = 0;
-        if (RegQueryValueExW(key_, name, nullptr, &saved.type, nullptr, &size) != ERROR_SUCCESS) return;
-        saved.data.resize(size);
-        saved.present = RegQueryValueExW(key_, name, nullptr, &saved.type, saved.data.data(), &size) == ERROR_SUCCESS;
-    }
-    void restore(const wchar_t* name, const Saved& saved) {
-        if (saved.present) {
-            RegSetValueExW(key_, name, 0, saved.type, saved.data.data(), static_cast<DWORD>(saved.data.size()));
-        } else {
-            RegDeleteValueW(key_, name);
-        }
-    }
-    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Internet Explorer\\Settings";
-    HKEY key_ = nullptr;
-    Saved link_;
-    Saved visited_;
-};
 
 TEST_F(MissingRuntimeDialogTest, LinkTakesTheBrowsersColoursWhenTheyAreValid) {
     struct Case {
@@ -586,10 +547,8 @@ TEST_F(MissingRuntimeDialogTest, LinkTakesTheBrowsersColoursWhenTheyAreValid) {
         {L"0,0,", L" 10, 20, 30", RGB(0, 0, 255), RGB(10, 20, 30)},
     };
     for (const Case& c : cases) {
-        BrowserColours colours;
-        colours.set(L"Anchor Color", c.link);
-        colours.set(L"Anchor Color Visited", c.visited);
-        openedTargets.clear();
+        setBrowserColour(L"Anchor Color", c.link);
+        setBrowserColour(L"Anchor Color Visited", c.visited);
         runDialog(kMessage, JvmType::Default, {[&c](HWND dialog) {
             HWND link = GetDlgItem(dialog, IDC_DOWNLOAD_LINK);
             EXPECT_GT(jl::testing::printClient(link).count(c.linkColour), 20u) << ::testing::PrintToString(std::wstring(c.link));
@@ -599,19 +558,8 @@ TEST_F(MissingRuntimeDialogTest, LinkTakesTheBrowsersColoursWhenTheyAreValid) {
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         }});
     }
-    {
-        // A colour stored as a number is no colour text.
-        BrowserColours colours;
-        DWORD number = 128;
-        HKEY key = nullptr;
-        RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Settings", 0, KEY_SET_VALUE, &key);
-        RegSetValueExW(key, L"Anchor Color", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-        RegCloseKey(key);
-        runDialog(kMessage, JvmType::Default, {[](HWND dialog) {
-            EXPECT_GT(jl::testing::printClient(GetDlgItem(dialog, IDC_DOWNLOAD_LINK)).count(RGB(0, 0, 255)), 20u);
-            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        }});
-    }
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kBrowserSettings, L"Anchor Color");
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kBrowserSettings, L"Anchor Color Visited");
 }
 
 LRESULT CALLBACK ownerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -657,6 +605,212 @@ TEST_F(MissingRuntimeDialogTest, CentredOverItsOwnerOrTheWorkArea) {
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     }});
     DestroyWindow(owner);
+}
+
+
+// --- every language: texts that fit, and a screenshot ---------------------------------
+
+struct Language {
+    const char* code;
+    LANGID id;
+    const wchar_t* caption;  // tells which language the platform picked
+};
+const Language kLanguages[] = {
+    {"en", 0x0409, L"JRE Not Found"},      {"de", 0x0407, L"JRE nicht gefunden"},
+    {"ja", 0x0411, L"JRE が見つかりません"}, {"ko", 0x0412, L"JRE를 찾을 수 없음"},
+    {"ru", 0x0419, L"JRE не найдена"},     {"es", 0x0C0A, L"No se encontró el JRE"},
+};
+
+const wchar_t kLanguageVariable[] = L"JL_DIALOG_LANGUAGE";
+const wchar_t kScreenshotVariable[] = L"JL_DIALOG_SCREENSHOT";
+
+std::wstring environmentValue(const wchar_t* name) {
+    wchar_t buffer[1024] = {};
+    const DWORD length = GetEnvironmentVariableW(name, buffer, 1024);
+    return length > 0 && length < 1024 ? std::wstring(buffer, length) : std::wstring();
+}
+
+SIZE measure(HWND window, const std::wstring& text, UINT flags, int width) {
+    HDC dc = GetDC(window);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    RECT area{0, 0, width, 0};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, flags | DT_CALCRECT);
+    SelectObject(dc, previous);
+    ReleaseDC(window, dc);
+    return SIZE{area.right, area.bottom};
+}
+
+BOOL CALLBACK collectChild(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+// Every text of the dialog fits its control as the control draws it: word-wrapped
+// statics within their height, one-line texts within their width.
+void expectTextsFit(HWND dialog) {
+    std::vector<HWND> children;
+    EnumChildWindows(dialog, collectChild, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children) {
+        wchar_t className[32] = {};
+        GetClassNameW(child, className, 32);
+        const std::wstring text = textOf(child);
+        if (text.empty()) continue;
+        const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
+        RECT client{};
+        GetClientRect(child, &client);
+        const std::string what = ::testing::PrintToString(text) + " (control " +
+                                 std::to_string(GetDlgCtrlID(child)) + ")";
+        if (lstrcmpiW(className, L"Static") == 0) {
+            if (!staticStylePaintsText(static_cast<uint32_t>(style))) continue;
+            const SIZE size = measure(child, text, DT_WORDBREAK | DT_NOPREFIX, client.right);
+            EXPECT_LE(size.cx, client.right) << what;
+            EXPECT_LE(size.cy, client.bottom) << what;
+        } else if (lstrcmpiW(className, L"Button") == 0) {
+            const SIZE size = measure(child, text, DT_SINGLELINE, 0);
+            // A push button needs its frame and a little air; a group box caption
+            // starts a few pixels in and must end before the frame's corner.
+            EXPECT_LE(size.cx + 12, client.right) << what;
+            EXPECT_LE(size.cy + 4, client.bottom) << what;
+        }
+    }
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    HFONT captionFont = CreateFontIndirectW(&metrics.lfCaptionFont);
+    HDC dc = GetDC(dialog);
+    HGDIOBJ previous = SelectObject(dc, captionFont);
+    const std::wstring caption = textOf(dialog);
+    RECT area{};
+    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &area, DT_SINGLELINE | DT_CALCRECT);
+    SelectObject(dc, previous);
+    ReleaseDC(dialog, dc);
+    DeleteObject(captionFont);
+    RECT window{};
+    GetWindowRect(dialog, &window);
+    EXPECT_LE(area.right + 3 * GetSystemMetrics(SM_CXSIZE), window.right - window.left) << "caption";
+}
+
+// The dialog of one language, shown with the longest message of that language.
+void showLanguage(LANGID language, const std::wstring& screenshot) {
+    SetThreadUILanguage(language);
+    SetThreadLocale(MAKELCID(language, SORT_DEFAULT));
+    const Language* expected = nullptr;
+    for (const Language& l : kLanguages) {
+        if (l.id == language) expected = &l;
+    }
+    ASSERT_NE(expected, nullptr);
+    const std::wstring clause =
+        describeVersionConstraint(parseVersion(L"1.8.0_151", 0), parseVersion(L"17.0.10.7", 0));
+    const std::wstring message = formatMessageText(loadMessage(kMsgRuntimeNotFoundServer), {clause});
+    EXPECT_NE(message.find(clause), std::wstring::npos);
+    runDialog(message, JvmType::Server,
+              {
+                  [&](HWND dialog) {
+                      EXPECT_EQ(textOf(dialog), expected->caption);
+                      EXPECT_EQ(itemText(dialog, IDC_RUNTIME_MESSAGE), message);
+                      expectTextsFit(dialog);
+                      RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+                  },
+                  [](HWND) {},  // let the screen catch up
+                  [&](HWND dialog) {
+                      RECT window{};
+                      GetWindowRect(dialog, &window);
+                      const Pixels shot = jl::testing::captureScreen(window);
+                      // Something of the link's colour is on the screen.
+                      EXPECT_GT(shot.count(RGB(0, 0, 255)), 20u);
+                      EXPECT_TRUE(jl::testing::writePng(screenshot, shot)) << ::testing::PrintToString(screenshot);
+                      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                  },
+              });
+}
+
+// Wine draws CJK text with the fonts linked to the dialog font; the test prefix gets
+// the CJK font of the machine linked to Tahoma, the face behind "MS Shell Dlg".
+void linkCjkFont() {
+    const wchar_t kKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink";
+    const std::wstring entry = L"wqy-microhei.ttc,WenQuanYi Micro Hei";
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    std::vector<wchar_t> value(4096, L'\0');
+    DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    DWORD type = 0;
+    std::wstring links;  // entries each ending with a null
+    if (RegQueryValueExW(key, L"Tahoma", nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) ==
+            ERROR_SUCCESS &&
+        type == REG_MULTI_SZ) {
+        links.assign(value.data(), size / sizeof(wchar_t));
+        while (!links.empty() && links.back() == L'\0') links.pop_back();
+        if (!links.empty()) links += L'\0';
+    }
+    if (links.find(entry) == std::wstring::npos) {
+        links = entry + L'\0' + links + L'\0';
+        RegSetValueExW(key, L"Tahoma", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(links.c_str()),
+                       static_cast<DWORD>(links.size() * sizeof(wchar_t)));
+    }
+    RegCloseKey(key);
+}
+
+std::string readFileText(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Each language runs in a process of its own, started after the font link is in
+// place, with the thread language of that process set to it.
+TEST_F(MissingRuntimeDialogTest, EveryLanguageFitsItsTextsAndIsCaptured) {
+    const std::wstring childLanguage = environmentValue(kLanguageVariable);
+    if (!childLanguage.empty()) {
+        showLanguage(static_cast<LANGID>(std::wcstoul(childLanguage.c_str(), nullptr, 10)),
+                     environmentValue(kScreenshotVariable));
+        return;
+    }
+
+    linkCjkFont();
+    wchar_t modulePath[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, modulePath, MAX_PATH);
+    std::wstring buildFolder = modulePath;
+    buildFolder.resize(buildFolder.rfind(L'\\'));  // the tests folder
+    buildFolder.resize(buildFolder.rfind(L'\\'));  // the build folder
+    const std::wstring screenshots = buildFolder + L"\\screenshots";
+    CreateDirectoryW(screenshots.c_str(), nullptr);
+
+    for (const Language& language : kLanguages) {
+        const std::wstring code(language.code, language.code + 2);
+        const std::wstring screenshot = screenshots + L"\\missing_runtime_" + code + L".png";
+        DeleteFileW(screenshot.c_str());
+        const std::wstring output = temp_.path(L"output-" + code + L".txt");
+        SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+        HANDLE outputFile = CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
+                                        0, nullptr);
+        ASSERT_NE(outputFile, INVALID_HANDLE_VALUE);
+        SetEnvironmentVariableW(kLanguageVariable, std::to_wstring(language.id).c_str());
+        SetEnvironmentVariableW(kScreenshotVariable, screenshot.c_str());
+        std::wstring commandLine = L"\"" + std::wstring(modulePath) +
+                                   L"\" --gtest_filter=MissingRuntimeDialogTest.EveryLanguageFitsItsTextsAndIsCaptured";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = outputFile;
+        startup.hStdError = outputFile;
+        PROCESS_INFORMATION process{};
+        const BOOL started = CreateProcessW(modulePath, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                            nullptr, &startup, &process);
+        SetEnvironmentVariableW(kLanguageVariable, nullptr);
+        SetEnvironmentVariableW(kScreenshotVariable, nullptr);
+        CloseHandle(outputFile);
+        ASSERT_TRUE(started) << language.code;
+        const DWORD waited = WaitForSingleObject(process.hProcess, 60000);
+        if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+        DWORD exitCode = 1;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        EXPECT_EQ(exitCode, 0u) << language.code << ":\n" << readFileText(output);
+        EXPECT_NE(GetFileAttributesW(screenshot.c_str()), INVALID_FILE_ATTRIBUTES) << language.code;
+    }
 }
 
 }  // namespace

@@ -182,6 +182,7 @@ TEST_F(RegistrySearchTest, TheLaunchersChooseByTheirSettingsAcrossBothViews) {
         {L"", L"", L"", L"1.9", L"", L"", L"jlaunch64.exe", true, rt64 + kServer, true},
         {L"", L"", L"", L"", L"", L"", L"jlaunch64.exe", false, rt64 + kServer, false},
         {L"", L"", L"", L"18", L"", L"", L"jlaunch64.exe", false, L"", false},
+        {L"", L"", L"", L"", L"1.9", L"", L"jlaunch64.exe", false, L"", false},  // the 32-bit keys stay unseen
     };
     for (const Case& c : cases) {
         const LaunchSettings s = settingsWith(c.type, c.source, c.provider, c.minimum, c.maximum, c.preferred, c.pair);

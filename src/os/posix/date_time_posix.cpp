@@ -94,7 +94,9 @@ bool isTimeLetter(wchar_t c) { return c == L'h' || c == L'H' || c == L'm' || c =
 bool isDateLetter(wchar_t c) { return c == L'd' || c == L'M' || c == L'y' || c == L'g'; }
 
 std::wstring formatPicture(const std::wstring& picture, const LocalTime& time, bool date) {
-    const LocaleNames names = localeNames();
+    // Most pictures are numbers only; the names are read from the locale when needed.
+    const bool needsNames = picture.find_first_of(date ? L"dM" : L"t") != std::wstring::npos;
+    const LocaleNames names = needsNames ? localeNames() : LocaleNames();
     std::wstring out;
     size_t i = 0;
     while (i < picture.size()) {

@@ -1,0 +1,117 @@
+# The launcher under Wine finds its runtime: registered runtimes in its own registry view
+# chosen by the version bounds, the runtime beside the launcher, a relative "JRE Path"
+# started from another folder, the other view (which the 64-bit launcher leaves alone
+# and the 32-bit one searches only for its paired launcher), and a runtime for the other
+# machine handed to the paired launcher. The fake jvm.dll files are no
+# libraries, so the launcher names the one it chose in its load failure (message 222),
+# which the UI probe reads back from the screen.
+source "$(dirname "$0")/lib.sh"
+source "$JL_ROOT/scripts/wine-env.sh"
+: "${JL_UIPROBE:?}"
+
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+# The UI probe writes a backslash as two.
+probed() { local p; p=$(winpath "$1"); printf '%s' "${p//\\/\\\\}"; }
+
+# Registry keys of this run, removed again however the script ends.
+added=()
+reg_runtime() {  # view (32|64), version, runtime folder
+  local key="HKLM\\Software\\JavaSoft\\Java Runtime Environment\\$2"
+  $JL_WINE reg add "$key" /v JavaHome /d "$(winpath "$3")" /f "/reg:$1" </dev/null >/dev/null 2>&1 ||
+    fail "reg add $key"
+  added+=("$1|$key")
+}
+cleanup() {
+  for entry in "${added[@]}"; do
+    $JL_WINE reg delete "${entry#*|}" /f "/reg:${entry%%|*}" </dev/null >/dev/null 2>&1
+  done
+  rm -rf "$JL_WORK"
+}
+trap cleanup EXIT
+
+# jlaunch64.exe sees the 64-bit view and hands 32-bit runtimes over; jlaunch.exe the
+# other way round, and it also searches the 64-bit view when it has a paired launcher.
+if [ "$(basename "$JL_LAUNCHER")" = jlaunch64.exe ]; then
+  own=64 other=32 foreign_machine='\x4c\x01'
+else
+  own=32 other=64 foreign_machine='\x64\x86'
+fi
+
+fake_library() { mkdir -p "$(dirname "$1")" && echo "not a library" >"$1"; }
+# The smallest image header of a DLL for the machine this launcher is not.
+foreign_library() {
+  mkdir -p "$(dirname "$1")"
+  { printf 'MZ'; head -c 58 /dev/zero; printf '\x80\0\0\0'; head -c 64 /dev/zero
+    printf "PE\\0\\0$foreign_machine"; head -c 18 /dev/zero; } >"$1"
+}
+
+launch() {  # folder, ini lines...; starts tool.exe from $RUN_FROM (default: its folder)
+  local dir=$1
+  mkdir -p "$dir"
+  cp "$JL_LAUNCHER" "$dir/tool.exe"
+  write_ini "$dir/tool.ini" "[Java Runtime Environment]" "Main Class=Version" "${@:2}"
+  ( cd "${RUN_FROM:-$dir}" && exec $JL_WINE "$dir/tool.exe" ) >"$JL_WORK/wine.out" 2>&1 &
+  LAUNCH_PID=$!
+}
+
+# The error box of the launch: its text, pressed away, and the exit code -1.
+expect_box() {  # expected text, what
+  shown=$(probe_and_press tool.exe 1) || fail "$2: no box appeared: $shown"
+  expect_contains "$shown" "$1" "$2"
+  wait_exit
+  expect_eq "$EXIT_CODE" 255 "$2: exit code"
+}
+
+rt=$JL_WORK/runtimes
+fake_library "$rt/a/bin/server/jvm.dll"
+fake_library "$rt/b/bin/server/jvm.dll"
+reg_runtime $own 1.8.0_151 "$rt/a"
+reg_runtime $own 17.0.2 "$rt/b"
+
+launch "$JL_WORK/bounded" "Maximum Version=1.8"
+expect_box "Failed to load Java VM library: $(probed "$rt/a/bin/server/jvm.dll")" "Maximum Version 1.8"
+
+# No maximum at all bounds nothing.
+launch "$JL_WORK/open" "Minimum Version=1.8"
+expect_box "Failed to load Java VM library: $(probed "$rt/b/bin/server/jvm.dll")" "without a maximum"
+
+# A relative "JRE Path" from the launcher's folder, the runtime beside the launcher:
+# the copies planted in the current folder are not taken.
+planted=$JL_WORK/documents
+fake_library "$planted/rt/bin/client/jvm.dll"
+fake_library "$planted/bin/client/jvm.dll"
+fake_library "$JL_WORK/relative/rt/bin/client/jvm.dll"
+RUN_FROM=$planted launch "$JL_WORK/relative" "JRE Path=rt"
+expect_box "Failed to load Java VM library: $(probed "$JL_WORK/relative/rt/bin/client/jvm.dll")" "relative JRE Path"
+
+fake_library "$JL_WORK/bundled/jre/bin/java.dll"
+fake_library "$JL_WORK/bundled/jre/bin/client/jvm.dll"
+RUN_FROM=$planted launch "$JL_WORK/bundled"
+expect_box "Failed to load Java VM library: $(probed "$JL_WORK/bundled/jre/bin/client/jvm.dll")" "bundled runtime"
+
+# Registered in the other view only: the user is asked.
+fake_library "$rt/c/bin/client/jvm.dll"
+reg_runtime $other 1.7.0_80 "$rt/c"
+launch "$JL_WORK/view32" "Minimum Version=1.7" "Maximum Version=1.7"
+shown=$($JL_WINE "$JL_UIPROBE" wait --exe tool.exe --timeout 20000 --press 2) || fail "no dialog appeared: $shown"
+expect_contains "$shown" "was not found" "missing-runtime dialog"
+expect_contains "$shown" "1.7)" "version clause of the dialog"
+expect_not_contains "$shown" "Failed to load" "the other view"
+wait_exit
+expect_eq "$EXIT_CODE" 255 "exit code after Cancel"
+
+# A runtime for the other machine goes to the paired launcher; without one it cannot be
+# loaded here.
+foreign_library "$rt/d/bin/server/jvm.dll"
+reg_runtime $own 1.6.0_45 "$rt/d"
+launch "$JL_WORK/paired" "Minimum Version=1.6" "Maximum Version=1.6" "[Application]" "Pair Product=missing32.exe"
+expect_box "$(probed "$JL_WORK/paired/missing32.exe")" "paired launcher"
+launch "$JL_WORK/unpaired" "Minimum Version=1.6" "Maximum Version=1.6"
+expect_box "Failed to load Java VM library: $(probed "$rt/d/bin/server/jvm.dll")" "foreign runtime without a paired launcher"
+
+if [ $own = 32 ]; then
+  # The 32-bit launcher with a paired launcher looks into the 64-bit view too.
+  launch "$JL_WORK/view64" "Minimum Version=1.7" "Maximum Version=1.7" "[Application]" "Pair Product=missing64.exe"
+  expect_box "$(probed "$JL_WORK/view64/missing64.exe")" "64-bit view for the paired launcher"
+fi
+echo "ok"

@@ -1,0 +1,3 @@
+package hosting.extra;
+
+public class C {}

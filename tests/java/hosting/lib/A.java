@@ -1,0 +1,3 @@
+package hosting.lib;
+
+public class A {}

@@ -1,0 +1,442 @@
+// The launcher's own splash window under Wine: where it appears, what it shows (images
+// with transparent pixels, JPEG, GIF, BMP, one larger than the screen, none at all),
+// that it owns error boxes while it is up, and that closing ends its thread at any
+// moment. Screenshots of the PNG and JPEG splashes go to the build folder.
+#include "splash/splash_window.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "../unit/temp_folder.h"
+#include "os/os.h"
+#include "screen_capture.h"
+#include "splash/splash.h"
+#include "splash/splash_layout.h"
+#include "support/messages.h"
+
+namespace jl {
+namespace {
+
+using testing::Pixels;
+using testing::TempFolder;
+
+// The committed test images, by their Windows path (Wine's Z: drive is the Unix root).
+std::wstring testImage(const char* name) {
+    std::wstring path = os::fromUtf8(std::string(JL_SOURCE_DIR) + "/tests/data/splash/" + name);
+    for (wchar_t& c : path) {
+        if (c == L'/') c = L'\\';
+    }
+    return path.size() > 1 && path[0] == L'\\' ? L"Z:" + path : path;
+}
+
+// build/<preset>/screenshots, beside the tests folder that holds this program.
+std::wstring screenshotPath(const wchar_t* name) {
+    std::wstring path;
+    uint32_t error = 0;
+    if (!os::modulePath(path, error)) return {};
+    path.erase(path.rfind(L'\\'));
+    if (path.size() >= 6 && _wcsicmp(path.c_str() + path.size() - 6, L"\\tests") == 0) path.erase(path.size() - 6);
+    path += L"\\screenshots";
+    CreateDirectoryW(path.c_str(), nullptr);
+    return path + L"\\" + name;
+}
+
+// A 24-bit BMP of one colour with a white first row.
+std::string bmpFile(int width, int height, COLORREF colour) {
+    const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+    const uint32_t pixelBytes = rowBytes * static_cast<uint32_t>(height);
+    std::string bytes(54 + pixelBytes, '\0');
+    auto put = [&bytes](size_t at, uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put(2, 54 + pixelBytes, 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, static_cast<uint32_t>(width), 4);
+    put(22, static_cast<uint32_t>(height), 4);  // bottom-up
+    put(26, 1, 2);
+    put(28, 24, 2);
+    for (int y = 0; y < height; ++y) {
+        const COLORREF c = y == height - 1 ? RGB(255, 255, 255) : colour;
+        for (int x = 0; x < width; ++x) {
+            const size_t at = 54 + static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x) * 3;
+            bytes[at] = static_cast<char>(GetBValue(c));
+            bytes[at + 1] = static_cast<char>(GetGValue(c));
+            bytes[at + 2] = static_cast<char>(GetRValue(c));
+        }
+    }
+    return bytes;
+}
+
+struct Rgb {
+    int r, g, b;
+};
+Rgb pixelAt(const Pixels& pixels, int x, int y) {
+    const uint32_t p = pixels.bgrx[static_cast<size_t>(y) * pixels.width + x];
+    return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
+}
+::testing::AssertionResult pixelNear(const Pixels& pixels, int x, int y, Rgb expected, int tolerance) {
+    const Rgb got = pixelAt(pixels, x, y);
+    if (std::abs(got.r - expected.r) <= tolerance && std::abs(got.g - expected.g) <= tolerance &&
+        std::abs(got.b - expected.b) <= tolerance) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "pixel (" << x << "," << y << ") is (" << got.r << "," << got.g << ","
+                                         << got.b << "), expected (" << expected.r << "," << expected.g << ","
+                                         << expected.b << ") +-" << tolerance;
+}
+
+RECT rectOf(HWND window) {
+    RECT box{};
+    GetWindowRect(window, &box);
+    return box;
+}
+
+SplashPlacement expectedPlacement(long long width, long long height) {
+    return splashPlacement(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
+}
+
+::testing::AssertionResult placedAt(HWND window, const SplashPlacement& expected) {
+    const RECT box = rectOf(window);
+    if (box.left == expected.left && box.top == expected.top && box.right == expected.right &&
+        box.bottom == expected.bottom) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "window at " << box.left << "," << box.top << "," << box.right << ","
+                                         << box.bottom << ", expected " << expected.left << "," << expected.top
+                                         << "," << expected.right << "," << expected.bottom;
+}
+
+struct FoundBox {
+    HWND window = nullptr;
+};
+BOOL CALLBACK findBox(HWND window, LPARAM context) {
+    wchar_t name[16] = L"";
+    GetClassNameW(window, name, 16);
+    if (std::wstring(name) == L"#32770" && IsWindowVisible(window)) {
+        reinterpret_cast<FoundBox*>(context)->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+HWND waitForBox(DWORD thread) {
+    FoundBox found;
+    for (int i = 0; i < 500 && !found.window; ++i) {
+        EnumThreadWindows(thread, findBox, reinterpret_cast<LPARAM>(&found));
+        if (!found.window) Sleep(10);
+    }
+    return found.window;
+}
+
+class SplashWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Each test registers the class anew with its own shadow setting.
+        UnregisterClassW(kSplashWindowClass, GetModuleHandleW(nullptr));
+        setErrorBoxSink(nullptr);
+    }
+    void TearDown() override { setErrorBoxSink(nullptr); }
+
+    // The splash window once its thread has shown it: it is then the error owner.
+    static HWND waitForSplash() {
+        for (int i = 0; i < 1000; ++i) {
+            HWND window = static_cast<HWND>(errorOwnerWindow());
+            if (window && IsWindowVisible(window)) {
+                Sleep(100);  // let the X server show what was painted
+                return window;
+            }
+            Sleep(10);
+        }
+        return nullptr;
+    }
+
+    static Pixels shotOf(HWND window) { return testing::captureScreen(rectOf(window)); }
+    static Pixels wholeScreen() {
+        return testing::captureScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    }
+
+    TempFolder folder_;
+};
+
+TEST_F(SplashWindowTest, PngWithTransparencyIsCentredAndBlackWhereTransparent) {
+    SplashWindowThread splash;
+    splash.start(testImage("alpha.png"), false);
+    HWND window = waitForSplash();
+    ASSERT_NE(window, nullptr);
+
+    wchar_t name[64] = L"";
+    GetClassNameW(window, name, 64);
+    EXPECT_STREQ(name, L"SplashScreenWindow");
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    const LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_FALSE(style & WS_CAPTION);
+    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
+    EXPECT_FALSE(exStyle & WS_EX_TOPMOST);
+    EXPECT_EQ(GetWindowTextLengthW(window), 0);
+    EXPECT_TRUE(placedAt(window, expectedPlacement(200, 120)));
+
+    // Bands of the image: transparent, opaque red, blue at alpha 127, transparent.
+    const Pixels shot = shotOf(window);
+    ASSERT_EQ(shot.width, 200);
+    EXPECT_TRUE(pixelNear(shot, 10, 60, {0, 0, 0}, 0));
+    EXPECT_TRUE(pixelNear(shot, 60, 60, {200, 40, 40}, 2));
+    EXPECT_TRUE(pixelNear(shot, 140, 60, {20, 20, 100}, 3));
+    EXPECT_TRUE(pixelNear(shot, 190, 60, {0, 0, 0}, 0));
+    EXPECT_TRUE(testing::writePng(screenshotPath(L"splash_png_alpha.png"), wholeScreen()));
+
+    splash.close();
+    EXPECT_FALSE(splash.started());
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(errorOwnerWindow(), nullptr);
+}
+
+TEST_F(SplashWindowTest, JpegShowsItsColours) {
+    SplashWindowThread splash;
+    splash.start(testImage("photo.jpg"), true);
+    HWND window = waitForSplash();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(placedAt(window, expectedPlacement(160, 100)));
+    const Pixels shot = shotOf(window);
+    ASSERT_EQ(shot.width, 160);
+    EXPECT_TRUE(pixelNear(shot, 40, 50, {30, 160, 60}, 8));
+    EXPECT_TRUE(pixelNear(shot, 120, 50, {230, 140, 20}, 8));
+    EXPECT_TRUE(testing::writePng(screenshotPath(L"splash_jpeg.png"), wholeScreen()));
+    splash.close();
+}
+
+TEST_F(SplashWindowTest, GifAndBmpAtTheirOwnSize) {
+    struct Case {
+        const char* file;
+        int width, height;
+        Rgb colour;
+    };
+    const Case cases[] = {{"small.gif", 64, 48, {0, 0, 255}}, {"small.bmp", 48, 32, {255, 255, 0}}};
+    for (const Case& c : cases) {
+        SplashWindowThread splash;
+        splash.start(testImage(c.file), false);
+        HWND window = waitForSplash();
+        ASSERT_NE(window, nullptr) << c.file;
+        EXPECT_TRUE(placedAt(window, expectedPlacement(c.width, c.height))) << c.file;
+        const Pixels shot = shotOf(window);
+        ASSERT_EQ(shot.width, c.width) << c.file;
+        EXPECT_TRUE(pixelNear(shot, c.width / 2, c.height / 2, c.colour, 0)) << c.file;
+        splash.close();
+    }
+}
+
+TEST_F(SplashWindowTest, ImageLargerThanTheScreenHangsOffItsEdges) {
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const int width = screenWidth + 3, height = screenHeight + 1;
+    const std::wstring image = folder_.write(L"large.bmp", bmpFile(width, height, RGB(10, 120, 200)));
+    SplashWindowThread splash;
+    splash.start(image, false);
+    HWND window = waitForSplash();
+    ASSERT_NE(window, nullptr);
+    // -3 / 2 and -1 / 2 truncate toward zero.
+    EXPECT_TRUE(placedAt(window, {-1, 0, width - 1, height}));
+    const Pixels shot = wholeScreen();
+    EXPECT_TRUE(pixelNear(shot, screenWidth / 2, screenHeight / 2, {10, 120, 200}, 0));
+    // The first row of the image is white and lies on the top edge of the screen.
+    EXPECT_TRUE(pixelNear(shot, screenWidth / 2, 0, {255, 255, 255}, 0));
+    splash.close();
+}
+
+std::vector<std::wstring> shownBoxes;
+int recordBox(void*, const std::wstring& text) {
+    shownBoxes.push_back(text);
+    return IDOK;
+}
+
+TEST_F(SplashWindowTest, MissingImageShowsNothingAndSaysNothing) {
+    shownBoxes.clear();
+    setErrorBoxSink(recordBox);
+    SplashWindowThread splash;
+    splash.start(folder_.path(L"missing.png"), true);
+    HWND window = waitForSplash();
+    ASSERT_NE(window, nullptr);
+    const SplashPlacement centre = expectedPlacement(0, 0);
+    EXPECT_TRUE(placedAt(window, centre));
+    splash.close();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(shownBoxes.empty());
+}
+
+TEST_F(SplashWindowTest, DropShadowOnlyWhenAskedAndTheFirstRegistrationStays) {
+    SplashWindowThread splash;
+    splash.start(testImage("small.bmp"), true);
+    HWND window = waitForSplash();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(GetClassLongPtrW(window, GCL_STYLE), static_cast<ULONG_PTR>(0x20808));
+    splash.close();
+
+    // A later window reuses the process's registration.
+    splash.start(testImage("small.bmp"), false);
+    window = waitForSplash();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(GetClassLongPtrW(window, GCL_STYLE), static_cast<ULONG_PTR>(0x20808));
+    splash.close();
+
+    ASSERT_TRUE(UnregisterClassW(kSplashWindowClass, GetModuleHandleW(nullptr)));
+    splash.start(testImage("small.bmp"), false);
+    window = waitForSplash();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(GetClassLongPtrW(window, GCL_STYLE), static_cast<ULONG_PTR>(0x808));
+    splash.close();
+}
+
+// Reports an error on a thread of its own, as the Java thread does, and gives the box's
+// owner and text as the user sees them.
+struct ShownBox {
+    HWND owner = nullptr;
+    std::wstring text;
+    bool found = false;
+};
+ShownBox reportAndRead(const std::wstring& message, const wchar_t* screenshot) {
+    ShownBox shown;
+    DWORD reporterId = 0;
+    std::thread reporter([&] {
+        reporterId = GetCurrentThreadId();
+        reportError(message);
+    });
+    while (reporterId == 0) Sleep(1);
+    HWND box = waitForBox(reporterId);
+    if (box) {
+        shown.found = true;
+        shown.owner = GetWindow(box, GW_OWNER);
+        HWND label = GetDlgItem(box, 0xFFFF);
+        wchar_t text[256] = L"";
+        if (label) GetWindowTextW(label, text, 256);
+        shown.text = text;
+        if (screenshot) {
+            Sleep(100);
+            testing::writePng(screenshotPath(screenshot), testing::captureScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                                                                     GetSystemMetrics(SM_CYSCREEN)}));
+        }
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    reporter.join();
+    return shown;
+}
+
+TEST_F(SplashWindowTest, ErrorBoxesAreOwnedBySplashWhileItIsUp) {
+    SplashWindowThread splash;
+    splash.start(testImage("alpha.png"), false);
+    HWND window = waitForSplash();
+    ASSERT_NE(window, nullptr);
+    ShownBox shown = reportAndRead(L"reported while the splash is up", L"splash_with_error_box.png");
+    ASSERT_TRUE(shown.found);
+    EXPECT_EQ(shown.owner, window);
+    EXPECT_EQ(shown.text, L"reported while the splash is up");
+
+    splash.close();
+    shown = reportAndRead(L"reported after the splash", nullptr);
+    ASSERT_TRUE(shown.found);
+    EXPECT_EQ(shown.owner, nullptr);
+}
+
+TEST_F(SplashWindowTest, WindowClosedByOthersIsNoLongerTheOwner) {
+    SplashWindowThread splash;
+    splash.start(testImage("small.gif"), false);
+    HWND window = waitForSplash();
+    ASSERT_NE(window, nullptr);
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(errorOwnerWindow(), nullptr) << "a box with a destroyed owner would never show";
+    // The thread runs on until it is closed.
+    EXPECT_TRUE(splash.started());
+    splash.close();
+    EXPECT_FALSE(splash.started());
+}
+
+TEST_F(SplashWindowTest, CloseRightAfterStartEndsTheThread) {
+    for (int i = 0; i < 10; ++i) {
+        SplashWindowThread splash;
+        splash.start(testImage("alpha.png"), i % 2 == 0);
+        splash.close();
+        EXPECT_FALSE(splash.started());
+        EXPECT_EQ(FindWindowW(kSplashWindowClass, nullptr), nullptr) << "round " << i;
+        EXPECT_EQ(errorOwnerWindow(), nullptr) << "round " << i;
+    }
+    // Closing again, or without a start, does nothing.
+    SplashWindowThread splash;
+    splash.close();
+    splash.close();
+    EXPECT_FALSE(splash.started());
+}
+
+uint64_t threadCpuTime() {
+    FILETIME created, exited, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+    const auto value = [](const FILETIME& t) { return (uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
+    return value(kernel) + value(user);  // 100 ns units
+}
+
+TEST_F(SplashWindowTest, ClosingWaitsInsteadOfSpinning) {
+    // A large image keeps the splash thread busy before it reads its first message.
+    const std::wstring image = folder_.write(L"busy.bmp", bmpFile(2400, 1800, RGB(90, 90, 90)));
+    SplashWindowThread splash;
+    splash.start(image, false);
+    const uint64_t cpuBefore = threadCpuTime();
+    const auto wallBefore = std::chrono::steady_clock::now();
+    splash.close();
+    const auto wall = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - wallBefore);
+    const uint64_t cpuMilliseconds = (threadCpuTime() - cpuBefore) / 10000;
+    EXPECT_FALSE(splash.started());
+    std::cout << "closing took " << wall.count() << " ms, " << cpuMilliseconds << " ms of CPU\n";
+    if (wall.count() >= 100) EXPECT_LT(cpuMilliseconds * 4, static_cast<uint64_t>(wall.count()));
+}
+
+// --- the splash step with a native library that cannot show the image ---------------
+
+std::wstring testSplashLibrary(const wchar_t* variant) {
+    std::wstring self;
+    uint32_t error = 0;
+    if (!os::modulePath(self, error)) return {};
+    const std::wstring path = self.substr(0, self.rfind(L'\\') + 1) + L"testsplash\\" + variant + L".dll";
+    return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES ? std::wstring() : path;
+}
+
+TEST_F(SplashWindowTest, NativeLibraryWithoutJarNameEntryLeadsToTheOwnWindow) {
+    const std::wstring built = testSplashLibrary(L"splashscreen_nojar");
+    if (built.empty()) GTEST_SKIP() << "the test splash library was not built";
+    const std::wstring bin = folder_.path(L"rt\\bin");
+    std::filesystem::create_directories(std::filesystem::path(bin));
+    ASSERT_TRUE(CopyFileW(built.c_str(), (bin + L"\\splashscreen.dll").c_str(), FALSE));
+    const std::wstring log = folder_.path(L"testsplash.log");
+    ASSERT_TRUE(os::setEnvironment(L"TESTSPLASH_LOG", log));
+
+    Splash splash;
+    splash.show(testImage("small.gif"), false, true, bin + L"\\client\\jvm.dll");
+    EXPECT_TRUE(splash.holdsNativeClose());
+    EXPECT_TRUE(splash.windowStarted());
+    HWND window = waitForSplash();
+    ASSERT_NE(window, nullptr);
+    // What the Java thread calls after an uncaught exception.
+    closeLauncherSplashWindow();
+    EXPECT_FALSE(splash.windowStarted());
+    EXPECT_FALSE(IsWindow(window));
+    splash.closeNativeSplash();
+    splash.closeNativeSplash();
+    (void)os::setEnvironment(L"TESTSPLASH_LOG", L"");
+
+    std::ifstream in{std::filesystem::path(log)};
+    std::stringstream calls;
+    calls << in.rdbuf();
+    EXPECT_EQ(calls.str(), "SplashClose\n");
+}
+
+}  // namespace
+}  // namespace jl
