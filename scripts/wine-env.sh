@@ -40,6 +40,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   # Every program of the prefix runs inside the desktop "ci".
   $JL_WINE reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d ci /f >/dev/null 2>&1
   $JL_WINE reg add 'HKCU\Software\Wine\Explorer\Desktops' /v ci /d 1024x768 /f >/dev/null 2>&1
+  # Japanese and Korean texts need a font with their glyphs behind the dialog font.
+  $JL_WINE reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
+    /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
   wineserver -w
 fi
 

@@ -146,6 +146,8 @@ public:
 
     // HKEY_LOCAL_MACHINE\path in `view`; false when it does not exist or cannot be opened.
     [[nodiscard]] bool openLocalMachine(const std::wstring& path, RegistryView view);
+    // HKEY_CURRENT_USER\path in `view` (per-user installs register there).
+    [[nodiscard]] bool openCurrentUser(const std::wstring& path, RegistryView view);
     // A direct subkey of `parent`, in the parent's view.
     [[nodiscard]] bool openSubkey(const RegistryKey& parent, const std::wstring& name);
     void close();
@@ -225,5 +227,17 @@ bool isSameFile(const std::wstring& first, const std::wstring& second);
 // chooses a fitting encoding itself and nothing is done. False when the file is missing
 // and could not be created.
 bool prepareUnicodeProfileFile(const std::wstring& path);
+
+// --- diagnostic trace ----------------------------------------------------------------
+// Appends `bytes` to the end of the file at `path` in one write, creating the file when
+// it is missing; other processes may append to the same file at the same time. False
+// when the file cannot be opened or written.
+bool appendToFile(const std::wstring& path, const std::string& bytes);
+// Writes `bytes` to the process's standard error; false when it has none (a GUI
+// program started without one) or the write fails.
+bool writeStandardError(const std::string& bytes);
+uint32_t currentProcessId();
+// Removes a variable from this process's environment (and so from its children's).
+bool removeEnvironment(const std::wstring& name);
 
 }  // namespace jl::os

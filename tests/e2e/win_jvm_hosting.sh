@@ -85,8 +85,9 @@ for expected in "arg 0: plain" "arg 1: two words" "arg 2: ü€" "arg 3: -nospla
   expect_logged "$expected" "arguments"
 done
 # The configured options in order, then the abort and exit hooks, JNI 1.2, nothing ignored.
-options=$(grep '^option ' "$log")
-expect_eq "$options" "$(printf '%s\n' "option -Djava.class.path=C:\\app\\app.jar;" "option -Xmx64m" \
+# (Whether the class path keeps a final separator is the option builder's business.)
+options=$(grep '^option ' "$log" | sed '1s/;$//')
+expect_eq "$options" "$(printf '%s\n' "option -Djava.class.path=C:\\app\\app.jar" "option -Xmx64m" \
   "option -Dapp.title=My App" "option abort hook=set" "option exit hook=set")" "option list"
 expect_logged "CreateJavaVM version=0x00010002 options=5 ignoreUnrecognized=0" "creation arguments"
 # The runtime's launcher helper gets the dotted name; FindClass is not needed.

@@ -230,7 +230,8 @@ constexpr const char* kLibraryClasses[] = {
 constexpr const char* kLauncherHelper = "sun/launcher/LauncherHelper";
 
 enum class MethodId {
-    StringInit, FileStreamInit, PrintStreamInit, ByteStreamInit, ByteStreamToString, PrintStackTrace,
+    StringInit, FileStreamInit, PrintStreamInit, PrintStreamEncodingInit, ByteStreamInit, ByteStreamToString,
+    ByteStreamToStringEncoding, PrintStackTrace,
     CheckAndLoadMain, SystemSetOut, SystemSetErr, SystemExit, Main, SecondaryMainVoid, SecondaryMainInt,
 };
 struct Method {
@@ -242,8 +243,10 @@ constexpr Method kMethods[] = {
     {MethodId::StringInit, "<init>", "([C)V"},
     {MethodId::FileStreamInit, "<init>", "(Ljava/lang/String;Z)V"},
     {MethodId::PrintStreamInit, "<init>", "(Ljava/io/OutputStream;)V"},
+    {MethodId::PrintStreamEncodingInit, "<init>", "(Ljava/io/OutputStream;ZLjava/lang/String;)V"},
     {MethodId::ByteStreamInit, "<init>", "()V"},
     {MethodId::ByteStreamToString, "toString", "()Ljava/lang/String;"},
+    {MethodId::ByteStreamToStringEncoding, "toString", "(Ljava/lang/String;)Ljava/lang/String;"},
     {MethodId::PrintStackTrace, "printStackTrace", "(Ljava/io/PrintStream;)V"},
     {MethodId::CheckAndLoadMain, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;"},
     {MethodId::SystemSetOut, "setOut", "(Ljava/io/PrintStream;)V"},
@@ -458,8 +461,9 @@ static const Method* lookUp(Env*, Ref c, const char* name, const char* signature
     if (!isStatic) {
         if (cls == "java/lang/String") offered = {MethodId::StringInit};
         else if (cls == "java/io/FileOutputStream") offered = {MethodId::FileStreamInit};
-        else if (cls == "java/io/PrintStream") offered = {MethodId::PrintStreamInit};
-        else if (cls == "java/io/ByteArrayOutputStream") offered = {MethodId::ByteStreamInit, MethodId::ByteStreamToString};
+        else if (cls == "java/io/PrintStream") offered = {MethodId::PrintStreamInit, MethodId::PrintStreamEncodingInit};
+        else if (cls == "java/io/ByteArrayOutputStream")
+            offered = {MethodId::ByteStreamInit, MethodId::ByteStreamToString, MethodId::ByteStreamToStringEncoding};
         else if (isThrowableName(cls)) offered = {MethodId::PrintStackTrace};
     } else if (cls == kLauncherHelper) {
         if (control.helper != "nomethod") offered = {MethodId::CheckAndLoadMain};
@@ -521,9 +525,19 @@ static Ref newObjectWith(Ref c, const Method* m, Arguments& args) {
             stream->path = path;
             return stream;
         }
-        case MethodId::PrintStreamInit: {
+        case MethodId::PrintStreamInit:
+        case MethodId::PrintStreamEncodingInit: {
             Ref stream = newObject(Kind::PrintStream, c->className);
             stream->target = args.ref();
+            if (m->id == MethodId::PrintStreamEncodingInit) {
+                (void)args.boolean();
+                Ref encoding = args.ref();
+                // The scripted streams write UTF-8 only.
+                if (!encoding || toUtf8(encoding->chars, false) != "UTF-8") {
+                    raise("java/io/UnsupportedEncodingException", encoding ? toUtf8(encoding->chars, true) : "");
+                    return nullptr;
+                }
+            }
             return stream;
         }
         case MethodId::ByteStreamInit: return newObject(Kind::ByteStream, c->className);
@@ -639,7 +653,14 @@ static Ref callObject(Ref target, const Method* m, Arguments& args) {
         exitVm(1);
     }
     if (m->id == MethodId::ByteStreamToString) return makeString(fromUtf8(target->bytes));
-    (void)args;
+    if (m->id == MethodId::ByteStreamToStringEncoding) {
+        Ref encoding = args.ref();
+        if (!encoding || toUtf8(encoding->chars, false) != "UTF-8") {
+            raise("java/io/UnsupportedEncodingException", encoding ? toUtf8(encoding->chars, true) : "");
+            return nullptr;
+        }
+        return makeString(fromUtf8(target->bytes));
+    }
     raise("java/lang/IllegalStateException", std::string("not an object method: ") + m->name);
     return nullptr;
 }

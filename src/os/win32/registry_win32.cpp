@@ -41,6 +41,17 @@ bool RegistryKey::openLocalMachine(const std::wstring& path, RegistryView view) 
     return true;
 }
 
+bool RegistryKey::openCurrentUser(const std::wstring& path, RegistryView view) {
+    close();
+    UniqueRegistryKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, accessFor(view), key.put()) != ERROR_SUCCESS) {
+        return false;
+    }
+    key_ = key.release();
+    view_ = view;
+    return true;
+}
+
 bool RegistryKey::openSubkey(const RegistryKey& parent, const std::wstring& name) {
     close();
     if (!parent.isOpen()) return false;
