@@ -8,6 +8,7 @@
 #include "support/messages.h"
 #include "support/paths.h"
 #include "support/text.h"
+#include "support/trace.h"
 
 namespace jl {
 
@@ -18,6 +19,14 @@ const wchar_t kRuntimeSection[] = L"Java Runtime Environment";
 const wchar_t kApplication[] = L"Application";
 const wchar_t kClassPathSection[] = L"Class Path";
 const wchar_t kDisplay[] = L"Display";
+const wchar_t kTopic[] = L"settings";
+
+bool fileFound(const std::wstring& path) {
+    FileFinder finder;
+    const bool exists = finder.search(path);
+    finder.close();
+    return exists;
+}
 
 // "JRE Path" lives where a runtime folder chosen by the user is remembered: for an
 // application in the per-user file when that file exists, for a service (and an
@@ -27,10 +36,15 @@ std::wstring readJrePath(const SettingsStore& store, const std::wstring& executa
     if (!settings.isService) {
         std::wstring userFile = userSettingsFilePath(executablePath, settings.productName,
                                                      settings.productCode, false);
-        FileFinder finder;
-        bool exists = finder.search(userFile);
-        finder.close();
-        if (exists) return IniFile(userFile).readString(kRuntimeSection, L"JRE Path");
+        if (fileFound(userFile)) {
+            std::wstring value = IniFile(userFile).readString(kRuntimeSection, L"JRE Path");
+            if (traceEnabled()) {
+                trace(kTopic, {L"per-user settings file ", userFile, L": found; [", kRuntimeSection,
+                               L"] JRE Path = ", traceQuoted(value)});
+            }
+            return value;
+        }
+        if (traceEnabled()) trace(kTopic, {L"per-user settings file ", userFile, L": missing"});
     }
     return store.readString(kRuntimeSection, L"JRE Path");
 }
@@ -90,7 +104,10 @@ bool isYesIgnoringCase(const std::wstring& value) { return equalsIgnoreCase(valu
 
 bool readLaunchSettings(LaunchSettings& settings) {
     std::wstring settingsPath;
-    if (!settingsFilePath(settingsPath)) return false;
+    if (!settingsFilePath(settingsPath)) {
+        if (traceEnabled()) trace(kTopic, {L"no settings file path can be formed for this executable"});
+        return false;
+    }
     std::wstring executablePath;
     if (!getModulePath(executablePath)) return false;
     return readLaunchSettingsFrom(settingsPath, executablePath, settings);
@@ -98,6 +115,10 @@ bool readLaunchSettings(LaunchSettings& settings) {
 
 bool readLaunchSettingsFrom(const std::wstring& settingsPath, const std::wstring& executablePath,
                             LaunchSettings& settings) {
+    if (traceEnabled()) {
+        trace(kTopic, {L"executable ", executablePath, L"; settings file ", settingsPath,
+                       fileFound(settingsPath) ? L": found" : L": missing"});
+    }
     IniFile file(settingsPath);
     settings.productCode = file.readString(kProductInformation, L"Product Code");
     settings.upgradeCode = file.readString(kProductInformation, L"Upgrade Code");
@@ -105,6 +126,10 @@ bool readLaunchSettingsFrom(const std::wstring& settingsPath, const std::wstring
 
     // The embedded layer is keyed by the upgrade code, so the store comes after it.
     SettingsStore store = SettingsStore::open(settingsPath, settings.upgradeCode);
+    if (traceEnabled()) {
+        trace(kTopic, {store.hasEmbeddedLayer() ? L"embedded settings layer: present (its text is not traced)"
+                                                : L"embedded settings layer: none, or not readable with this Upgrade Code"});
+    }
     settings.minimumVersion = minimumVersionFromSetting(store.readString(kRuntimeSection, L"Minimum Version"));
     settings.maximumVersion = maximumVersionFromSetting(store.readString(kRuntimeSection, L"Maximum Version"));
     settings.isService = store.readString(kApplication, L"Application Type") == L"service";
@@ -115,6 +140,7 @@ bool readLaunchSettingsFrom(const std::wstring& settingsPath, const std::wstring
     settings.vmProvider = interpretVmProvider(store.readString(kRuntimeSection, L"VM Provider"));
     settings.mainClass = interpretMainClass(store.readString(kRuntimeSection, L"Main Class"));
     if (settings.mainClass.empty()) {
+        if (traceEnabled()) trace(kTopic, {L"no Main Class: the launch ends here (message 210)"});
         reportError(kMsgMainClassMissing);
         return false;
     }

@@ -1,5 +1,7 @@
 #include "config/settings_store.h"
 
+#include "support/trace.h"
+
 namespace jl {
 
 SettingsStore SettingsStore::open(const std::wstring& settingsPath) {
@@ -13,12 +15,38 @@ SettingsStore SettingsStore::open(const std::wstring& settingsPath, const std::w
                          EmbeddedSettings::parse(loadEmbeddedSettingsText(upgradeCode)));
 }
 
+namespace {
+
+// Where a value came from, for the trace. The embedded layer's own text is never shown:
+// the product keeps it out of plain sight.
+void traceRead(const std::wstring& section, const std::wstring& key, const std::wstring& fileValue,
+               bool fromEmbedded, const std::wstring& extension) {
+    const std::wstring name = L"[" + section + L"] " + key;
+    if (!fileValue.empty()) {
+        trace(L"settings", {name, L" = ", traceQuoted(fileValue), L" (settings file)"});
+    } else if (fromEmbedded && !extension.empty()) {
+        trace(L"settings", {name, L": the embedded value (not shown), extended by [", section, L"+] ",
+                            traceQuoted(extension)});
+    } else if (fromEmbedded) {
+        trace(L"settings", {name, L": the embedded value (not shown)"});
+    } else if (!extension.empty()) {
+        trace(L"settings", {name, L" = ", traceQuoted(extension), L" (settings file, [", section, L"+])"});
+    } else {
+        trace(L"settings", {name, L": not set"});
+    }
+}
+
+}  // namespace
+
 std::wstring SettingsStore::readString(const std::wstring& section, const std::wstring& key) const {
     std::wstring result;
-    if (!embedded_.find(section, key, result)) result.clear();
+    const bool fromEmbedded = embedded_.find(section, key, result) && !result.empty();
+    if (!fromEmbedded) result.clear();
     std::wstring fileValue = file_.readString(section, key);
+    std::wstring extension;
+    if (fileValue.empty()) extension = file_.readString(section + L"+", key);
+    if (traceEnabled()) traceRead(section, key, fileValue, fromEmbedded, extension);
     if (!fileValue.empty()) return fileValue;
-    std::wstring extension = file_.readString(section + L"+", key);
     if (!extension.empty()) {
         if (extension.front() != L' ') result += L' ';
         result += extension;

@@ -24,6 +24,9 @@ public:
     // the section named `section` + "+" extends it, after one space.
     std::wstring readString(const std::wstring& section, const std::wstring& key) const;
 
+    // Whether the executable carries an embedded layer that could be read.
+    bool hasEmbeddedLayer() const { return !embedded_.sections().empty(); }
+
 private:
     IniFile file_;
     EmbeddedSettings embedded_;

@@ -48,6 +48,9 @@ bool hasNoSplashSwitch(const std::vector<std::wstring>& arguments) {
 bool LauncherApp::init() {
     if (!os::argumentVector(arguments)) arguments = argumentsFromCommandLine(os::commandLine());
     if (!readLaunchSettings(settings)) return false;
+    if (!singleInstance.setup(settings, arguments)) return false;
+    // A second instance only waits for the first one's reply.
+    if (singleInstance.isSecondInstance()) return true;
     if (settings.overrideWorkingDir) {
         std::wstring executable;
         if (getModulePath(executable)) {
@@ -70,7 +73,13 @@ int LauncherApp::runPairedLauncher() {
 }
 
 int LauncherApp::run() {
-    if (runtime.startPairedLauncher) return runPairedLauncher();
+    if (runtime.startPairedLauncher) {
+        // This process hosts no Java and never serves a forwarded launch: later starts
+        // become first instances themselves and reach the paired launcher's own.
+        singleInstance.teardown();
+        return runPairedLauncher();
+    }
+    if (singleInstance.isSecondInstance()) return singleInstance.waitForFirstInstanceReply();
 
     prepareJvmEnvironment(settings, runtime.jvmLibraryPath, jvm);
     if (!host.loadJvmLibrary(runtime.jvmLibraryPath)) return -1;
@@ -83,12 +92,18 @@ int LauncherApp::run() {
     launch.failureCheck = settings.failureCheck;
     launch.keepThreadInVm = runtime.ibmFamily;
     launch.settings = &settings;
+    launch.mainStarting = [] {
+        LauncherApp* app = LauncherApp::instance();
+        if (app) app->singleInstance.mainStarting(app->host.javaVm(), app->settings.mainClass, app->runtime.ibmFamily);
+    };
     if (host.runJavaThread(launch, jvm) != 0) return -1;
     return 0;
 }
 
 void LauncherApp::term() {
     host.destroyJavaVm();
+    singleInstance.teardown();
+    singleInstance.closeMainStartedEvent();
     arguments.clear();
     jvm = JvmOptions{};
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "config/launch_settings.h"
+#include "core/single_instance.h"
 #include "jvm/java_host.h"
 #include "jvm/jvm_options.h"
 #include "runtime/runtime_search.h"
@@ -33,6 +34,7 @@ public:
     RuntimeSearchResult runtime;  // the JVM library and the paired-launcher decision
     JvmOptions jvm;
     JavaHost host;
+    SingleInstance singleInstance;
 
 private:
     int runPairedLauncher();

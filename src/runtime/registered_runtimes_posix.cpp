@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "runtime/release_file.h"
+#include "runtime/search_trace.h"
 #include "support/files.h"
 
 namespace jl {
@@ -58,6 +59,13 @@ public:
     }
 
     void closeRoot() override { entries_.clear(); }
+
+    std::wstring describeRoot(const RegistryRoot& root) const override {
+        std::wstring text = std::wstring(L"installed ") + kindName(root.kind) + L"s of " +
+                            providerName(root.provider) + L" below";
+        for (const std::wstring& folder : folders_) text += L" " + folder;
+        return text;
+    }
 
     // The folders found are runtime folders already: a JDK 8's "jre" folder is chosen
     // while scanning, and a newer JDK has none.

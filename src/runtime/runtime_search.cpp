@@ -8,10 +8,13 @@
 #include "runtime/registered_runtimes.h"
 #include "runtime/release_file.h"
 #include "runtime/remember_runtime_folder.h"
+#include "runtime/search_trace.h"
+#include "runtime/vendor_registrations.h"
 #include "support/files.h"
 #include "support/messages.h"
 #include "support/paths.h"
 #include "support/text.h"
+#include "support/trace.h"
 
 
 namespace jl {
@@ -59,11 +62,21 @@ constexpr wchar_t kRuntimeMarker[] = L"lib/libjava.so";
 constexpr wchar_t kJreFolder[] = L"jre/";
 #endif
 
+const wchar_t* const kTopic = kRuntimeTopic;
+
 // A library is a file: a folder that carries the name would only fail to load later,
 // while a later candidate may be a real library.
 bool libraryExists(const std::wstring& path) {
     os::FindResult match;
-    return os::findFirstFile(path, match) == os::kErrorSuccess && !match.isDirectory;
+    const uint32_t status = os::findFirstFile(path, match);
+    const bool exists = status == os::kErrorSuccess && !match.isDirectory;
+    if (traceEnabled()) {
+        const wchar_t* outcome = exists                        ? L"found"
+                                 : status == os::kErrorSuccess ? L"a folder, not a library"
+                                                               : L"missing";
+        trace(kTopic, {L"probe ", path, L": ", outcome});
+    }
+    return exists;
 }
 
 template <size_t N>
@@ -87,7 +100,9 @@ std::wstring withSeparator(std::wstring folder) {
 
 bool markerExists(const std::wstring& folder) {
     os::FindResult match;
-    return os::findFirstFile(folder + kRuntimeMarker, match) == os::kErrorSuccess;
+    const bool exists = os::findFirstFile(folder + kRuntimeMarker, match) == os::kErrorSuccess;
+    if (traceEnabled()) trace(kTopic, {L"probe ", folder, kRuntimeMarker, exists ? L": found" : L": missing"});
+    return exists;
 }
 
 // A folder that the file system would look up from the current folder. Rooted forms
@@ -102,28 +117,6 @@ bool dependsOnCurrentFolder(const std::wstring& path) {
 #endif
 }
 
-bool isFavoured(RuntimeProvider provider, const VmProviderFlags& flags) {
-    switch (provider) {
-        case RuntimeProvider::JavaSoft: return flags.favorSun;
-        case RuntimeProvider::JRockit: return flags.favorJRockit;
-        case RuntimeProvider::Ibm: return flags.favorIbm;
-    }
-    return false;
-}
-
-bool isAccepted(RuntimeProvider provider, const VmProviderFlags& flags) {
-    switch (provider) {
-        case RuntimeProvider::JavaSoft: return flags.acceptSun || flags.favorSun;
-        case RuntimeProvider::JRockit: return flags.acceptJRockit || flags.favorJRockit;
-        case RuntimeProvider::Ibm: return flags.acceptIbm || flags.favorIbm;
-    }
-    return false;
-}
-
-bool isKindWanted(RuntimeKind kind, const JvmSourceFlags& flags) {
-    return kind == RuntimeKind::Jdk ? flags.wantJdk : flags.wantJre;
-}
-
 bool isJavaSoftJreRoot(const RegistryRoot& root) {
     return root.kind == RuntimeKind::Jre && root.provider == RuntimeProvider::JavaSoft;
 }
@@ -136,13 +129,72 @@ MissingRuntimePrompt defaultPrompt() { return MissingRuntimePrompt{&showMissingR
 
 MissingRuntimePrompt& currentPrompt() { return activePrompt; }
 
+// Whether the paired launcher may be started at all: never when it is this very
+// launcher, never from a launcher that was itself started as a paired launcher.
+bool mayStartPairedLauncher(const LaunchSettings& settings, const RuntimeSearchEnvironment& environment) {
+    if (settings.pairProduct.empty()) return false;
+    if (environment.startedAsPairedLauncher) {
+        if (traceEnabled()) {
+            trace(kTopic, {L"paired launcher: not started, this launcher was started as one (", kPairedLaunchVariable,
+                           L" was set); the library is loaded here"});
+        }
+        return false;
+    }
+    if (!environment.executablePath.empty() && os::isSameFile(settings.pairProduct, environment.executablePath)) {
+        if (traceEnabled()) {
+            trace(kTopic, {L"paired launcher: not started, Pair Product ", settings.pairProduct,
+                           L" is this launcher itself; the library is loaded here"});
+        }
+        return false;
+    }
+    return true;
+}
+
+// How startPairedLauncher is decided: by the library's machine (`inWideView` false), or
+// for every runtime of the 64-bit view that the older roots list (`inWideView` true).
+bool decidePairedLauncher(const LaunchSettings& settings, const RuntimeSearchEnvironment& environment,
+                          const std::wstring& library, bool inWideView) {
+    if (settings.pairProduct.empty()) {
+        if (traceEnabled()) trace(kTopic, {L"paired launcher: none configured; the library is loaded here"});
+        return false;
+    }
+    const bool otherMachine = inWideView || checkPairedLauncher(settings, library, environment.ownMachine);
+    if (!otherMachine) {
+        if (traceEnabled()) {
+            trace(kTopic, {L"paired launcher: not needed, the library is no image for another machine than ",
+                           machineName(environment.ownMachine)});
+        }
+        return false;
+    }
+    if (!mayStartPairedLauncher(settings, environment)) return false;
+    if (traceEnabled()) {
+        trace(kTopic, {L"paired launcher: the launch goes to ", settings.pairProduct,
+                       inWideView ? L" (runtime of the 64-bit registry view)"
+                                  : L" (the library is for another machine than this launcher's)"});
+    }
+    return true;
+}
+
 // The outcome of a step that found a library.
 bool succeed(const LaunchSettings& settings, const RuntimeSearchEnvironment& environment, const std::wstring& library,
-             bool fromIbmRoot, RuntimeSearchResult& result) {
+             bool fromIbmRoot, RuntimeSearchResult& result, bool inWideView = false) {
+    if (traceEnabled()) trace(kTopic, {L"chosen library: ", library});
     result.jvmLibraryPath = library;
-    result.startPairedLauncher = checkPairedLauncher(settings, library, environment.ownMachine);
+    result.startPairedLauncher = decidePairedLauncher(settings, environment, library, inWideView);
     result.ibmFamily = fromIbmRoot || runtimeFolderIsIbmFamily(runtimeFolderOfLibrary(library));
     return true;
+}
+
+// Which registry search of a view selected the candidate.
+enum class RegistryTier { None, Roots, Vendors };
+
+RegistryTier searchView(RuntimeRegistry& registry, const LaunchSettings& settings,
+                        const RuntimeSearchEnvironment& environment, const wchar_t* viewName,
+                        RuntimeCandidate& selected) {
+    if (traceEnabled()) trace(kTopic, {L"registered runtimes, ", viewName});
+    if (searchRegistry(registry, settings, selected)) return RegistryTier::Roots;
+    if (searchVendorRegistrations(registry, settings, environment.ownMachine, selected)) return RegistryTier::Vendors;
+    return RegistryTier::None;
 }
 
 }  // namespace
@@ -192,6 +244,11 @@ std::wstring bundledRuntimeFolder(const std::wstring& executableFolder) {
     return executableFolder;
 }
 
+std::wstring usableRuntimeFolder(const std::wstring& folder) {
+    const std::wstring jre = folder + kJreFolder;
+    return markerExists(jre) ? jre : folder;
+}
+
 bool findBundledRuntime(std::wstring& folder) {
     std::wstring executableFolder;
     if (!getModuleFolder(executableFolder)) return false;
@@ -201,9 +258,34 @@ bool findBundledRuntime(std::wstring& folder) {
 
 // --- registered runtimes -------------------------------------------------------------
 
+bool isFavoured(RuntimeProvider provider, const VmProviderFlags& flags) {
+    switch (provider) {
+        case RuntimeProvider::JavaSoft: return flags.favorSun;
+        case RuntimeProvider::JRockit: return flags.favorJRockit;
+        case RuntimeProvider::Ibm: return flags.favorIbm;
+    }
+    return false;
+}
+
+bool isAccepted(RuntimeProvider provider, const VmProviderFlags& flags) {
+    switch (provider) {
+        case RuntimeProvider::JavaSoft: return flags.acceptSun || flags.favorSun;
+        case RuntimeProvider::JRockit: return flags.acceptJRockit || flags.favorJRockit;
+        case RuntimeProvider::Ibm: return flags.acceptIbm || flags.favorIbm;
+    }
+    return false;
+}
+
+bool isKindWanted(RuntimeKind kind, const JvmSourceFlags& flags) {
+    return kind == RuntimeKind::Jdk ? flags.wantJdk : flags.wantJre;
+}
+
+bool isKindSearched(RuntimeKind kind, const JvmSourceFlags& flags) {
+    return flags.searchBothKinds || isKindWanted(kind, flags);
+}
+
 bool isRootSearched(const RegistryRoot& root, const LaunchSettings& settings) {
-    const bool kind = settings.jvmSource.searchBothKinds || isKindWanted(root.kind, settings.jvmSource);
-    return kind && isAccepted(root.provider, settings.vmProvider);
+    return isKindSearched(root.kind, settings.jvmSource) && isAccepted(root.provider, settings.vmProvider);
 }
 
 bool isVersionAllowed(const VersionNumber& version, const LaunchSettings& settings) {
@@ -220,7 +302,12 @@ bool isVersionAllowed(const VersionNumber& version, const LaunchSettings& settin
 
 void searchRegistryRoot(RuntimeRegistry& registry, const RegistryRoot& root, const LaunchSettings& settings,
                         std::vector<RuntimeCandidate>& candidates) {
-    if (!registry.openRoot(root)) return;
+    const bool tracing = traceEnabled();
+    if (!registry.openRoot(root)) {
+        if (tracing) trace(kTopic, {registry.describeRoot(root), L": absent"});
+        return;
+    }
+    if (tracing) trace(kTopic, {registry.describeRoot(root), L":"});
     // The JavaSoft JRE keys are probed client first even for "favor_server", so that a
     // JDK's server JVM wins over a JRE's under that setting.
     const JvmType probeType =
@@ -232,20 +319,40 @@ void searchRegistryRoot(RuntimeRegistry& registry, const RegistryRoot& root, con
     for (uint32_t index = 0;; ++index) {
         const SubkeyStatus status = registry.entryName(index, name);
         if (status == SubkeyStatus::End) break;
-        if (status == SubkeyStatus::Unreadable) continue;
+        if (status == SubkeyStatus::Unreadable) {
+            if (tracing) trace(kTopic, {L"  entry ", decimalText(index), L": name too long to read, passed over"});
+            continue;
+        }
 
         RuntimeCandidate candidate;
         candidate.version = parseVersion(name, 0);
-        if (!isVersionAllowed(candidate.version, settings)) continue;
+        if (!isVersionAllowed(candidate.version, settings)) {
+            if (tracing) {
+                trace(kTopic, {L"  entry ", traceQuoted(name), L": version ", formatVersion(candidate.version), L" ",
+                               whyVersionNotAllowed(candidate.version, settings), L", dropped"});
+            }
+            continue;
+        }
 
         std::wstring home;
-        if (!registry.javaHome(index, name, home) || home.empty()) continue;
+        if (!registry.javaHome(index, name, home) || home.empty()) {
+            if (tracing) trace(kTopic, {L"  entry ", traceQuoted(name), L": no JavaHome, dropped"});
+            continue;
+        }
         candidate.runtimeFolder = withSeparator(home);
         if (appendJre) candidate.runtimeFolder += kJreFolder;
+        if (tracing) {
+            trace(kTopic, {L"  entry ", traceQuoted(name), L": version ", formatVersion(candidate.version),
+                           L", runtime folder ", candidate.runtimeFolder, L", probed as ", jvmTypeName(probeType)});
+        }
 
-        if (findJvmLibrary(candidate.runtimeFolder, probeType, candidate.isServer).empty()) continue;
+        if (findJvmLibrary(candidate.runtimeFolder, probeType, candidate.isServer).empty()) {
+            if (tracing) trace(kTopic, {L"  entry ", traceQuoted(name), L": no JVM library, dropped"});
+            continue;
+        }
         candidate.isPreferred = preferred;
         candidate.provider = root.provider;
+        if (tracing) trace(kTopic, {L"  entry ", traceQuoted(name), L": kept, ", describeCandidate(candidate)});
         candidates.push_back(std::move(candidate));
     }
     registry.closeRoot();
@@ -273,21 +380,39 @@ void orderCandidates(std::vector<RuntimeCandidate>& candidates, const LaunchSett
 }
 
 const RuntimeCandidate* selectCandidate(std::vector<RuntimeCandidate>& candidates, const LaunchSettings& settings) {
-    if (candidates.empty()) return nullptr;
+    const bool tracing = traceEnabled();
+    if (candidates.empty()) {
+        if (tracing) trace(kTopic, {L"no candidate"});
+        return nullptr;
+    }
     orderCandidates(candidates, settings);
+    if (tracing) traceCandidateOrder(candidates);
     for (const std::wstring& item : settings.preferredVersions) {
         const VersionNumber preferred = parseVersion(item, 0);
         for (const RuntimeCandidate& candidate : candidates) {
-            if (matchesPreferredVersion(candidate.version, preferred)) return &candidate;
+            if (matchesPreferredVersion(candidate.version, preferred)) {
+                if (tracing) {
+                    trace(kTopic, {L"selected by Preferred versions item ", traceQuoted(item), L": ",
+                                   describeCandidate(candidate)});
+                }
+                return &candidate;
+            }
         }
+        if (tracing) trace(kTopic, {L"Preferred versions item ", traceQuoted(item), L" matches no candidate"});
     }
+    if (tracing) trace(kTopic, {L"selected the first in order: ", describeCandidate(candidates.front())});
     return &candidates.front();
 }
 
 bool searchRegistry(RuntimeRegistry& registry, const LaunchSettings& settings, RuntimeCandidate& selected) {
     std::vector<RuntimeCandidate> candidates;
     for (const RegistryRoot& root : kRegistryRoots) {
-        if (isRootSearched(root, settings)) searchRegistryRoot(registry, root, settings, candidates);
+        if (isRootSearched(root, settings)) {
+            searchRegistryRoot(registry, root, settings, candidates);
+        } else if (traceEnabled()) {
+            trace(kTopic, {registry.describeRoot(root), L": not searched, ",
+                           whyNotSearched(root.kind, root.provider, settings)});
+        }
     }
     const RuntimeCandidate* chosen = selectCandidate(candidates, settings);
     if (chosen == nullptr) return false;
@@ -349,55 +474,90 @@ bool findRuntimeIn(const LaunchSettings& settings, const RuntimeSearchEnvironmen
                    RuntimeSearchResult& result) {
     result = RuntimeSearchResult();
     const JvmType type = settings.jvmType;
+    const bool tracing = traceEnabled();
+    if (tracing) trace(kTopic, {L"search: ", describeSearchSettings(settings)});
 
     // 1. The configured folder. A relative one is taken from the executable's folder:
     // from the current folder, a document's folder could supply the runtime.
-    if (!settings.jrePath.empty()) {
+    if (settings.jrePath.empty()) {
+        if (tracing) trace(kTopic, {L"JRE Path: not set"});
+    } else {
         std::wstring folder = settings.jrePath;
         bool usable = true;
         if (dependsOnCurrentFolder(folder)) {
             usable = environment.executableFolderKnown;
             folder = environment.executableFolder + folder;
         }
-        if (usable) {
+        if (!usable) {
+            if (tracing) {
+                trace(kTopic, {L"JRE Path ", traceQuoted(settings.jrePath),
+                               L": relative, and the executable's folder is unknown; passed over"});
+            }
+        } else {
+            if (tracing) trace(kTopic, {L"JRE Path ", traceQuoted(settings.jrePath), L": runtime folder ", folder});
             const std::wstring library = findJvmLibrary(withSeparator(folder), type);
             if (!library.empty()) return succeed(settings, environment, library, false, result);
+            if (tracing) {
+                trace(kTopic, {L"JRE Path: no JVM library for JVM Type ", jvmTypeName(type), L" in ", folder});
+            }
         }
     }
 
     // 2. A runtime beside the executable.
     if (environment.executableFolderKnown) {
+        if (tracing) trace(kTopic, {L"runtime beside the executable, in ", environment.executableFolder});
         const std::wstring library = findJvmLibrary(bundledRuntimeFolder(environment.executableFolder), type);
         if (!library.empty()) return succeed(settings, environment, library, false, result);
+        if (tracing) trace(kTopic, {L"runtime beside the executable: no JVM library"});
+    } else if (tracing) {
+        trace(kTopic, {L"runtime beside the executable: the executable's folder is unknown; passed over"});
     }
 
-    // 3. The registered runtimes of the default view.
+    // 3. The registered runtimes of the default view; 4. those of the 64-bit view, which
+    // only the paired launcher can host. Of both only the first view that selects a
+    // candidate is used.
     RuntimeCandidate candidate;
-    if (environment.defaultView != nullptr && searchRegistry(*environment.defaultView, settings, candidate)) {
+    RegistryTier tier = RegistryTier::None;
+    bool inWideView = false;
+    if (environment.defaultView != nullptr) {
+        tier = searchView(*environment.defaultView, settings, environment, L"default view",
+                          candidate);
+    }
+    if (tier == RegistryTier::None && environment.wideView != nullptr) {
+        if (settings.pairProduct.empty()) {
+            if (tracing) trace(kTopic, {L"64-bit registry view: not searched without a Pair Product"});
+        } else {
+            tier = searchView(*environment.wideView, settings, environment, L"64-bit view", candidate);
+            inWideView = true;
+        }
+    }
+    if (tier != RegistryTier::None) {
         // The last probe takes the configured type as it is, also for the JavaSoft JRE keys.
         const std::wstring library = findJvmLibrary(candidate.runtimeFolder, type);
         if (!library.empty()) {
-            return succeed(settings, environment, library, candidate.provider == RuntimeProvider::Ibm, result);
+            // A runtime that the older roots list in the 64-bit view goes to the paired
+            // launcher as such; the vendors' keys also hold 32-bit runtimes there, which
+            // this launcher hosts itself.
+            return succeed(settings, environment, library, candidate.provider == RuntimeProvider::Ibm, result,
+                           inWideView && tier == RegistryTier::Roots);
         }
-    } else if (environment.wideView != nullptr && !settings.pairProduct.empty() &&
-               searchRegistry(*environment.wideView, settings, candidate)) {
-        // 4. The 64-bit view, whose runtimes only the paired launcher can host.
-        const std::wstring library = findJvmLibrary(candidate.runtimeFolder, type);
-        if (!library.empty()) {
-            succeed(settings, environment, library, candidate.provider == RuntimeProvider::Ibm, result);
-            result.startPairedLauncher = true;
-            return true;
+        if (tracing) {
+            trace(kTopic, {L"selected runtime has no JVM library for JVM Type ", jvmTypeName(type), L" in ",
+                           candidate.runtimeFolder});
         }
     }
 
     // 5. The user.
+    if (tracing) trace(kTopic, {L"no runtime found; the user is asked"});
     if (environment.prompt.show == nullptr) return false;
     std::wstring chosenFolder;
     std::wstring library;
     if (!environment.prompt.show(missingRuntimeMessage(settings), type, chosenFolder, library) || library.empty()) {
+        if (tracing) trace(kTopic, {L"the prompt ended without a runtime"});
         result = RuntimeSearchResult();
         return false;
     }
+    if (tracing) trace(kTopic, {L"the user chose ", chosenFolder});
     succeed(settings, environment, library, false, result);
     if (environment.prompt.remember != nullptr) environment.prompt.remember(settings, chosenFolder);
     return true;
@@ -409,6 +569,8 @@ bool findRuntime(const LaunchSettings& settings, RuntimeSearchResult& result) {
     // the current folder again.
     environment.executableFolderKnown =
         getModuleFolder(environment.executableFolder) && !environment.executableFolder.empty();
+    uint32_t error = 0;
+    if (!os::modulePath(environment.executablePath, error)) environment.executablePath.clear();
     const std::unique_ptr<RuntimeRegistry> defaultView = systemRuntimeRegistry(os::RegistryView::Default);
     environment.defaultView = defaultView.get();
 #if defined(_WIN32) && !defined(_WIN64)
@@ -417,7 +579,21 @@ bool findRuntime(const LaunchSettings& settings, RuntimeSearchResult& result) {
 #endif
     environment.ownMachine = ownImageMachine();
     environment.prompt = missingRuntimePrompt();
-    return findRuntimeIn(settings, environment, result);
+
+    // The mark is for this process alone; the Java program and whatever it starts must
+    // not inherit it.
+    std::wstring startedBy;
+    if (os::getEnvironment(kPairedLaunchVariable, startedBy)) {
+        environment.startedAsPairedLauncher = true;
+        (void)os::removeEnvironment(kPairedLaunchVariable);
+        if (traceEnabled()) trace(kTopic, {L"started as the paired launcher of ", startedBy});
+    }
+
+    const bool found = findRuntimeIn(settings, environment, result);
+    if (found && result.startPairedLauncher) {
+        (void)os::setEnvironment(kPairedLaunchVariable, environment.executablePath);
+    }
+    return found;
 }
 
 }  // namespace jl

@@ -43,8 +43,11 @@ std::wstring runtimeFolderOfLibrary(const std::wstring& jvmLibraryPath);
 // its "jre" folder when that holds the marker, else the executable's folder itself, so
 // that nothing is ever looked for in the current folder.
 std::wstring bundledRuntimeFolder(const std::wstring& executableFolder);
-// The same for this executable; false (after the module path failure has been
-// reported) when its folder is unknown.
+// A registered runtime folder (ending with a separator) as it is used: through its
+// "jre" folder when that holds the runtime marker (a JDK 8), as it is otherwise.
+std::wstring usableRuntimeFolder(const std::wstring& folder);
+// The bundled runtime folder of this executable; false (after the module path failure
+// has been reported) when its folder is unknown.
 [[nodiscard]] bool findBundledRuntime(std::wstring& folder);
 
 // --- runtimes registered on the system ---------------------------------------------
@@ -67,6 +70,10 @@ constexpr RegistryRoot kRegistryRoots[] = {
     {L"Software\\IBM\\Java2 Runtime Environment\\", RuntimeKind::Jre, RuntimeProvider::Ibm},
 };
 
+// The two registry hives runtimes are registered in: machine-wide installs under
+// HKEY_LOCAL_MACHINE, per-user installs of some vendors under HKEY_CURRENT_USER.
+enum class RegistryHive { LocalMachine, CurrentUser };
+
 enum class SubkeyStatus {
     Found,       // the name was read
     Unreadable,  // an entry exists at this index but its name cannot be read; go on
@@ -88,6 +95,23 @@ public:
     // Whether a JDK root's "JavaHome" is the JDK, whose runtime is in its "jre" folder
     // (the Windows registry), or already the runtime folder itself.
     virtual bool jdkHomeHoldsJre() const { return true; }
+    // How the trace names a root: its key, hive and view.
+    virtual std::wstring describeRoot(const RegistryRoot& root) const { return root.path; }
+
+    // The keys of the vendors' installers (vendor_registrations.h), which only the
+    // Windows registry has.
+    virtual bool hasVendorKeys() const { return false; }
+    // Opens `path` (below the hive, ending with a backslash) for entryName.
+    [[nodiscard]] virtual bool openKey(RegistryHive hive, const std::wstring& path) { return false; }
+    // The value `valueName` of the entry `name` of the open key, or of the key `below`
+    // that entry (a relative key path; empty for the entry itself), as text. False
+    // when the key or the value is missing or cannot be read.
+    [[nodiscard]] virtual bool entryValue(const std::wstring& name, const std::wstring& below,
+                                          const std::wstring& valueName, std::wstring& value) {
+        return false;
+    }
+    // How the trace names a key opened by openKey.
+    virtual std::wstring describeKey(RegistryHive hive, const std::wstring& path) const { return path; }
 };
 
 struct RuntimeCandidate {
@@ -98,6 +122,12 @@ struct RuntimeCandidate {
     RuntimeProvider provider = RuntimeProvider::JavaSoft;
 };
 
+// What "JVM Source" and "VM Provider" make of a runtime's kind and provider: searched
+// (accepted), and preferred (wanted, favoured).
+bool isKindSearched(RuntimeKind kind, const JvmSourceFlags& flags);
+bool isKindWanted(RuntimeKind kind, const JvmSourceFlags& flags);
+bool isAccepted(RuntimeProvider provider, const VmProviderFlags& flags);
+bool isFavoured(RuntimeProvider provider, const VmProviderFlags& flags);
 // Whether the settings let a root be searched at all.
 bool isRootSearched(const RegistryRoot& root, const LaunchSettings& settings);
 // Inside the inclusive bounds; an open bound (isUnboundedVersion) does not bound.
@@ -106,7 +136,8 @@ bool isVersionAllowed(const VersionNumber& version, const LaunchSettings& settin
 // Appends the candidates of one root, in enumeration order.
 void searchRegistryRoot(RuntimeRegistry& registry, const RegistryRoot& root, const LaunchSettings& settings,
                         std::vector<RuntimeCandidate>& candidates);
-// Every searched root of one view, then selectCandidate. False when nothing qualifies.
+// Every searched root of one view, then selectCandidate. False when nothing qualifies;
+// the search then turns to the vendors' keys of the same view (vendor_registrations.h).
 [[nodiscard]] bool searchRegistry(RuntimeRegistry& registry, const LaunchSettings& settings,
                                   RuntimeCandidate& selected);
 
@@ -160,8 +191,19 @@ struct RuntimeSearchEnvironment {
                                            // the default view already is the 64-bit one
     uint16_t ownMachine = 0;
     MissingRuntimePrompt prompt;
+    // This launcher's own path: a "Pair Product" that names it is never started, since
+    // the launcher would only start itself again and again.
+    std::wstring executablePath;
+    // This launcher was started by another one as its paired launcher. It hosts the
+    // runtime itself whatever it finds: handing the launch on again could send it back
+    // and forth between the two for ever.
+    bool startedAsPairedLauncher = false;
 };
 [[nodiscard]] bool findRuntimeIn(const LaunchSettings& settings, const RuntimeSearchEnvironment& environment,
                                  RuntimeSearchResult& result);
+
+// Set, to the path of the launcher that starts it, in the environment of a paired
+// launcher; the paired launcher removes it again before anything else can inherit it.
+constexpr wchar_t kPairedLaunchVariable[] = L"JLAUNCH_PAIRED_BY";
 
 }  // namespace jl

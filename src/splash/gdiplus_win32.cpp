@@ -1,7 +1,7 @@
 #include "splash/gdiplus_win32.h"
 
 #include <cstdlib>
-#include <string>
+#include <cstring>
 
 namespace jl::gdiplus {
 
@@ -24,12 +24,6 @@ ShutdownEntry shutdownEntry = nullptr;
 ULONG_PTR token = 0;
 bool running = false;  // written by the start (before any session sees it) and under the exclusive lock
 
-template <typename Entry>
-bool resolve(HMODULE library, const char* name, Entry& entry) {
-    entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-    return entry != nullptr;
-}
-
 void shutDownAtExit() {
     AcquireSRWLockExclusive(&useLock);
     if (running) {
@@ -42,29 +36,43 @@ void shutDownAtExit() {
 BOOL CALLBACK startGdiplus(INIT_ONCE*, void*, void**) {
     // The system's copy by its full path: a gdiplus.dll in the current directory or in a
     // runtime's folder is never the one loaded.
-    wchar_t folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    wchar_t path[MAX_PATH + 16];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return TRUE;
-    const std::wstring path = std::wstring(folder, length) + L"\\gdiplus.dll";
+    lstrcpyW(path + length, L"\\gdiplus.dll");
     // Kept for the rest of the process: the started library must outlive every use.
-    HMODULE library = LoadLibraryW(path.c_str());
+    HMODULE library = LoadLibraryW(path);
     if (!library) return TRUE;
     StartupEntry startup = nullptr;
-    const bool complete =
-        resolve(library, "GdiplusStartup", startup) && resolve(library, "GdiplusShutdown", shutdownEntry) &&
-        resolve(library, "GdipCreateBitmapFromFile", entries.createBitmapFromFile) &&
-        resolve(library, "GdipGetImageWidth", entries.getImageWidth) &&
-        resolve(library, "GdipGetImageHeight", entries.getImageHeight) &&
-        resolve(library, "GdipDisposeImage", entries.disposeImage) &&
-        resolve(library, "GdipCreateFromHDC", entries.createFromHdc) &&
-        resolve(library, "GdipSetInterpolationMode", entries.setInterpolationMode) &&
-        resolve(library, "GdipDeleteGraphics", entries.deleteGraphics) &&
-        resolve(library, "GdipCreateImageAttributes", entries.createImageAttributes) &&
-        resolve(library, "GdipSetImageAttributesWrapMode", entries.setImageAttributesWrapMode) &&
-        resolve(library, "GdipDisposeImageAttributes", entries.disposeImageAttributes) &&
-        resolve(library, "GdipDrawImageRectRectI", entries.drawImageRectRectI);
+    struct Import {
+        const char* name;
+        void* slot;
+    };
+    const Import imports[] = {
+        {"GdiplusStartup", &startup},
+        {"GdiplusShutdown", &shutdownEntry},
+        {"GdipCreateBitmapFromFile", &entries.createBitmapFromFile},
+        {"GdipGetImageWidth", &entries.getImageWidth},
+        {"GdipGetImageHeight", &entries.getImageHeight},
+        {"GdipDisposeImage", &entries.disposeImage},
+        {"GdipCreateFromHDC", &entries.createFromHdc},
+        {"GdipSetInterpolationMode", &entries.setInterpolationMode},
+        {"GdipDeleteGraphics", &entries.deleteGraphics},
+        {"GdipCreateImageAttributes", &entries.createImageAttributes},
+        {"GdipSetImageAttributesWrapMode", &entries.setImageAttributesWrapMode},
+        {"GdipDisposeImageAttributes", &entries.disposeImageAttributes},
+        {"GdipDrawImageRectRectI", &entries.drawImageRectRectI},
+    };
+    for (const Import& import : imports) {
+        // Every slot is a function pointer, which has the size and representation of the
+        // address GetProcAddress gives.
+        FARPROC address = GetProcAddress(library, import.name);
+        if (!address) return TRUE;
+        static_assert(sizeof address == sizeof(void*), "function and data pointers differ");
+        std::memcpy(import.slot, &address, sizeof address);
+    }
     const StartupInput input;
-    if (complete && startup(&token, &input, nullptr) == 0) {
+    if (startup(&token, &input, nullptr) == 0) {
         running = true;
         std::atexit(shutDownAtExit);
     }

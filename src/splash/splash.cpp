@@ -16,10 +16,9 @@ Splash::~Splash() {
     if (currentSplash == this) currentSplash = nullptr;
 }
 
-void Splash::start(const std::wstring& settingsPath, const std::wstring& jvmLibraryPath) {
-    LaunchSettings display;
-    readSplashSettings(settingsPath, display);
-    show(display.splashImage, display.splashShadow, display.preferNativeSplash, jvmLibraryPath);
+void Splash::start(const std::wstring& settingsPath, const std::wstring& jvmLibraryPath, LaunchSettings& settings) {
+    readSplashSettings(settingsPath, settings);
+    show(settings.splashImage, settings.splashShadow, settings.preferNativeSplash, jvmLibraryPath);
 }
 
 void Splash::show(const std::wstring& imagePath, bool shadow, bool preferNative, const std::wstring& jvmLibraryPath) {

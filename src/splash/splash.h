@@ -10,6 +10,8 @@
 
 namespace jl {
 
+struct LaunchSettings;
+
 class Splash {
 public:
     Splash();
@@ -18,10 +20,10 @@ public:
     Splash(const Splash&) = delete;
     Splash& operator=(const Splash&) = delete;
 
-    // Reads the "Display" keys of the settings file and shows the image. Nothing when
-    // no image is set. Nothing is ever reported: a splash that cannot be shown is
-    // simply not there.
-    void start(const std::wstring& settingsPath, const std::wstring& jvmLibraryPath);
+    // Reads the "Display" keys of the settings file into `settings` and shows the image.
+    // Nothing when no image is set. Nothing is ever reported: a splash that cannot be
+    // shown is simply not there.
+    void start(const std::wstring& settingsPath, const std::wstring& jvmLibraryPath, LaunchSettings& settings);
     // The same with the keys already read: the native library beside the runtime's JVM
     // library when preferred (on Linux always, it is the only splash there) and it
     // starts, otherwise the own window.

@@ -52,22 +52,6 @@ for JDK in "${jdks[@]}"; do
   expect_eq "$(cat "$out_file" 2>/dev/null)" "to out: hello" "$label: output file"
   expect_eq "$(cat "$err_file" 2>/dev/null)" "to err: hello" "$label: error file"
 
-  # Without "Output Append=yes" every start truncates; with it lines accumulate. The
-  # value is compared case-sensitively: "Yes" does not append.
-  for append in no Yes yes; do
-    label="$jdk_name Output Append=$append"; reset_case
-    rm -f "$JL_WORK/append.log"
-    for run in 1 2; do
-      ARGS=(print "run $run")
-      APP=("Output File=$JL_WORK/append.log" "Output Append=$append")
-      launch
-      expect_eq "$code" 0 "$label: exit code"
-    done
-    expected="to out: run 2"
-    [ "$append" = yes ] && expected=$(printf '%s\n' "to out: run 1" "to out: run 2")
-    expect_eq "$(cat "$JL_WORK/append.log")" "$expected" "$label: file after two starts"
-  done
-
   # One file named twice, appending off: opened once, every line kept in order.
   label="$jdk_name both streams into one file"; reset_case
   ARGS=(interleave 50)
@@ -83,37 +67,6 @@ for JDK in "${jdks[@]}"; do
   launch
   expected=$(printf '%s\n' "$expected" "out 1" "err 1" "out 2" "err 2")
   expect_eq "$(cat "$JL_WORK/both/all.log")" "$expected" "$label: appended to what was there"
-
-  # Folders that do not exist yet are created; a single "%" is dropped.
-  label="$jdk_name missing folders and a single percent sign"; reset_case
-  ARGS=(print deep)
-  APP=("Error File=$JL_WORK/a/b/c/err%.log")
-  launch
-  expect_eq "$code" 0 "$label: exit code"
-  expect_eq "$out" "to out: deep" "$label: output not redirected"
-  expect_eq "$(cat "$JL_WORK/a/b/c/err.log" 2>/dev/null)" "to err: deep" "$label: error file"
-
-  # A folder that cannot be created: the stream stays where it was, the reason is
-  # described on the error stream, and the program runs on.
-  label="$jdk_name output file that cannot be opened"; reset_case
-  touch "$JL_WORK/plainfile"
-  ARGS=(print anyway)
-  APP=("Output File=$JL_WORK/plainfile/sub/out.log")
-  launch
-  expect_eq "$code" 0 "$label: exit code"
-  expect_eq "$out" "to out: anyway" "$label: output where it was"
-  expect_contains "$err" "java.io.FileNotFoundException" "$label: described"
-  expect_contains "$err" "to err: anyway" "$label: the program ran"
-
-  # A picture of 300 characters (folders of 49, each within the file system's limit
-  # for a name), with quoted text in it.
-  label="$jdk_name long picture"; reset_case
-  long=$(for _ in 1 2 3 4 5 6; do printf 'x%.0s' $(seq 1 49); printf /; done)
-  ARGS=(print long)
-  APP=("Output File=$JL_WORK/long/%$long'run'%.log")
-  launch
-  expect_eq "$code" 0 "$label: exit code"
-  expect_eq "$(cat "$JL_WORK/long/${long}run.log" 2>/dev/null)" "to out: long" "$label: output file"
 
   # The stack trace of an uncaught exception, with "Failure Check": on standard error
   # with every character, whatever the locale's encoding, and the launch goes on.
@@ -137,7 +90,55 @@ for JDK in "${jdks[@]}"; do
   expect_contains "$(cat "$JL_WORK/exception.log")" "java.lang.IllegalStateException: into the file" "$label: file"
 done
 
-JDK=${jdks[0]}
+JDK=${jdks[0]} jdk_name=$(basename "${jdks[0]}")
+
+# Without "Output Append=yes" every start truncates; with it lines accumulate. The
+# value is compared case-sensitively: "Yes" does not append.
+for append in no Yes yes; do
+  label="$jdk_name Output Append=$append"; reset_case
+  rm -f "$JL_WORK/append.log"
+  for run in 1 2; do
+    ARGS=(print "run $run")
+    APP=("Output File=$JL_WORK/append.log" "Output Append=$append")
+    launch
+    expect_eq "$code" 0 "$label: exit code"
+  done
+  expected="to out: run 2"
+  [ "$append" = yes ] && expected=$(printf '%s\n' "to out: run 1" "to out: run 2")
+  expect_eq "$(cat "$JL_WORK/append.log")" "$expected" "$label: file after two starts"
+done
+
+# Folders that do not exist yet are created; a single "%" is dropped.
+label="$jdk_name missing folders and a single percent sign"; reset_case
+ARGS=(print deep)
+APP=("Error File=$JL_WORK/a/b/c/err%.log")
+launch
+expect_eq "$code" 0 "$label: exit code"
+expect_eq "$out" "to out: deep" "$label: output not redirected"
+expect_eq "$(cat "$JL_WORK/a/b/c/err.log" 2>/dev/null)" "to err: deep" "$label: error file"
+
+# A folder that cannot be created: the stream stays where it was, the reason is
+# described on the error stream, and the program runs on.
+label="$jdk_name output file that cannot be opened"; reset_case
+touch "$JL_WORK/plainfile"
+ARGS=(print anyway)
+APP=("Output File=$JL_WORK/plainfile/sub/out.log")
+launch
+expect_eq "$code" 0 "$label: exit code"
+expect_eq "$out" "to out: anyway" "$label: output where it was"
+expect_contains "$err" "java.io.FileNotFoundException" "$label: described"
+expect_contains "$err" "to err: anyway" "$label: the program ran"
+
+# A picture of 300 characters (folders of 49, each within the file system's limit
+# for a name), with quoted text in it.
+label="$jdk_name long picture"; reset_case
+long=$(for _ in 1 2 3 4 5 6; do printf 'x%.0s' $(seq 1 49); printf /; done)
+ARGS=(print long)
+APP=("Output File=$JL_WORK/long/%$long'run'%.log")
+launch
+expect_eq "$code" 0 "$label: exit code"
+expect_eq "$(cat "$JL_WORK/long/${long}run.log" 2>/dev/null)" "to out: long" "$label: output file"
+
 
 # A percentage of physical memory becomes the heap limit (rounded up by the virtual
 # machine to its heap alignment).

@@ -21,6 +21,6 @@ TJ_EXPORT Ref TJ_CALL JVM_FindClassFromBootLoader(Env* env, const char* name) {
 #ifdef TESTJVM_WITH_MARKER
 // Ties this library to the marker library, so that loading it resolves one dependency
 // through the library search.
-TJ_EXPORT void TJ_CALL markerLoaded();
-TJ_EXPORT void TJ_CALL testjvmUsesMarker() { markerLoaded(); }
+extern "C" __declspec(dllimport) void markerLoaded();
+TJ_EXPORT void testjvmUsesMarker() { markerLoaded(); }
 #endif

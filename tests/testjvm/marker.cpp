@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-extern "C" __declspec(dllexport) void __attribute__((stdcall)) markerLoaded() {}
+extern "C" __declspec(dllexport) void markerLoaded() {}
 
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
     if (reason != DLL_PROCESS_ATTACH) return TRUE;

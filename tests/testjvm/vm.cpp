@@ -272,7 +272,8 @@ struct VmState {
     AbortHook abortHook = nullptr;
     Ref out = nullptr;  // System.out: a PrintStream, or null for the process's own stream
     Ref err = nullptr;
-    std::vector<std::thread> nonDaemonThreads;
+    // Never destroyed: a program may end the process while one of them still runs.
+    std::vector<std::thread>* nonDaemonThreads = new std::vector<std::thread>;
 };
 VmState vmState;
 std::vector<std::unique_ptr<Object>> heap;
@@ -593,7 +594,7 @@ void runMain(Ref c, Ref array) {
             const int delay = control.exitDelay;
             const Int code = control.exitCode;
             record("main started a non-daemon thread");
-            vmState.nonDaemonThreads.emplace_back([delay, code] {
+            vmState.nonDaemonThreads->emplace_back([delay, code] {
                 sleepMilliseconds(delay);
                 exitVm(code);
             });
@@ -857,8 +858,8 @@ static Int TJ_CALL tj_DestroyJavaVM(Vm*) {
     record(std::string("DestroyJavaVM on-creating-thread=") + (onCreator ? "yes" : "no") +
            " attached=" + (attached ? "yes" : "no"));
     // As a real virtual machine does, wait for the program's non-daemon threads.
-    for (std::thread& t : vmState.nonDaemonThreads) t.join();
-    vmState.nonDaemonThreads.clear();
+    for (std::thread& t : *vmState.nonDaemonThreads) t.join();
+    vmState.nonDaemonThreads->clear();
     vmState.destroyed = true;
     attached = false;
     record("DestroyJavaVM done");

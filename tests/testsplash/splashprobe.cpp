@@ -13,6 +13,9 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -88,6 +91,8 @@ void printRect(HWND window) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // Lines end in "\n" alone, as the scripts that read them expect.
+    _setmode(_fileno(stdout), _O_BINARY);
     if (argc < 4 || std::wcscmp(argv[2], L"--exe") != 0) {
         std::fputs("usage: splashprobe window|absent|owner --exe NAME [--timeout MS | --for MS]\n", stderr);
         return 1;

@@ -130,17 +130,6 @@ protected:
         }
         return -1;
     }
-    // The failure paths all end the same way: the Java thread leaves the virtual machine
-    // and destroys it itself, so nothing can wait for it afterwards.
-    void expectLeftAndDestroyed() const {
-        const int detach = position("DetachCurrentThread");
-        const int destroy = position("DestroyJavaVM on-creating-thread=yes attached=no");
-        EXPECT_GE(detach, 0);
-        EXPECT_GT(destroy, detach);
-        EXPECT_FALSE(loggedStarting("main ")) << "main must not have run";
-        EXPECT_EQ(mainStartingCalls, 0);
-    }
-
     testing::TempFolder folder_;
     JavaLaunch launch_;
     JvmOptions jvm_;
@@ -151,25 +140,12 @@ protected:
     if (skipped_) GTEST_SKIP() << "the test JVM was not built"; \
     (void)(result)
 
-TEST_F(JavaHostTest, MainReceivesTheArgumentsUnchanged) {
+TEST_F(JavaHostTest, MainRunsWithItsArgumentsInOrder) {
     launch_.arguments = {L"plain", L"two words", L"\u00fc\u00df\u20ac", L"\U0001F600", L"", L"-nosplash"};
     const int result = run();
     SKIP_WITHOUT_TEST_JVM(result);
-    EXPECT_EQ(result, 0);
-    EXPECT_TRUE(logged("main app/Records args=6"));
-    EXPECT_TRUE(logged("arg 0: plain"));
-    EXPECT_TRUE(logged("arg 1: two words"));
-    EXPECT_TRUE(logged("arg 2: \xC3\xBC\xC3\x9F\xE2\x82\xAC"));
-    EXPECT_TRUE(logged("arg 3: \xF0\x9F\x98\x80"));
-    EXPECT_TRUE(logged("arg 4: "));
-    EXPECT_TRUE(logged("arg 5: -nosplash"));
-    EXPECT_TRUE(shownMessages.empty());
-}
-
-TEST_F(JavaHostTest, CallsHappenInOrder) {
-    const int result = run();
-    SKIP_WITHOUT_TEST_JVM(result);
     ASSERT_EQ(result, 0);
+    EXPECT_TRUE(shownMessages.empty());
     // The configured options in order, the two hooks last; JNI 1.2, nothing ignored.
     const std::vector<std::string> expected = {
         "CreateJavaVM version=0x00010002 options=4 ignoreUnrecognized=0",
@@ -183,14 +159,20 @@ TEST_F(JavaHostTest, CallsHappenInOrder) {
     ASSERT_GE(create, 0);
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines.at(create + i), expected[i]);
 
-    // The runtime's launcher helper loads the class, given its dotted name.
+    // The runtime's launcher helper loads the class, given its dotted name; the
+    // arguments arrive unchanged, outside ASCII too; then the thread leaves.
     const std::vector<std::string> order = {
         "FindClassFromBootLoader sun/launcher/LauncherHelper",
-        "GetStaticMethodID sun/launcher/LauncherHelper checkAndLoadMain (ZILjava/lang/String;)Ljava/lang/Class;",
         "checkAndLoadMain printToStderr=1 mode=1 name=app.Records",
         "GetStaticMethodID app/Records main ([Ljava/lang/String;)V",
         "launcher: main starting",
-        "main app/Records args=0",
+        "main app/Records args=6",
+        "arg 0: plain",
+        "arg 1: two words",
+        "arg 2: \xC3\xBC\xC3\x9F\xE2\x82\xAC",
+        "arg 3: \xF0\x9F\x98\x80",
+        "arg 4: ",
+        "arg 5: -nosplash",
         "DetachCurrentThread",
         "DestroyJavaVM on-creating-thread=yes attached=no",
     };
@@ -205,29 +187,26 @@ TEST_F(JavaHostTest, CallsHappenInOrder) {
     EXPECT_EQ(splashCloseCalls, 0);
 }
 
-TEST_F(JavaHostTest, WithoutTheLauncherHelperFindClassTakesTheSlashForm) {
-    launch_.mainClass = L"app/Gr\u00fc\u00dfe";
-    const int result = run(L"jvm_nohelper");
-    SKIP_WITHOUT_TEST_JVM(result);
-    EXPECT_EQ(result, 0);
-    EXPECT_TRUE(logged("FindClass app/Gr\xC3\xBC\xC3\x9F" "e"));
-    EXPECT_TRUE(logged("main app/Gr\xC3\xBC\xC3\x9F" "e args=0"));
-    EXPECT_FALSE(loggedStarting("checkAndLoadMain"));
-}
-
-TEST_F(JavaHostTest, HelperTroubleFallsBackToFindClass) {
+TEST_F(JavaHostTest, FindClassWhenTheLauncherHelperCannotHelp) {
     // Whatever fails on the helper's path is cleared, not reported: the plain FindClass
-    // decides.
-    for (const char* helper : {"missing", "nomethod", "null"}) {
-        control("TESTJVM_HELPER", helper);
+    // with the slash form decides. The name is not ASCII, to cross modified UTF-8.
+    struct Case {
+        const wchar_t* variant;
+        const char* helper;
+    };
+    const Case cases[] = {{L"jvm_nohelper", ""}, {L"jvm", "missing"}, {L"jvm", "nomethod"}, {L"jvm", "null"}};
+    launch_.mainClass = L"app/Gr\u00fc\u00dfe";
+    for (const Case& c : cases) {
+        control("TESTJVM_HELPER", c.helper);
         std::remove(logPath.c_str());
-        const int result = run();
+        const int result = run(c.variant);
         SKIP_WITHOUT_TEST_JVM(result);
-        EXPECT_EQ(result, 0) << helper;
-        EXPECT_TRUE(logged("FindClass app/Records")) << helper;
-        EXPECT_TRUE(logged("main app/Records args=0")) << helper;
-        EXPECT_FALSE(loggedStarting("ExceptionDescribe")) << helper;
-        EXPECT_TRUE(shownMessages.empty()) << helper;
+        SCOPED_TRACE(c.helper);
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(logged("FindClass app/Gr\xC3\xBC\xC3\x9F" "e"));
+        EXPECT_TRUE(logged("main app/Gr\xC3\xBC\xC3\x9F" "e args=0"));
+        EXPECT_FALSE(loggedStarting("ExceptionDescribe"));
+        EXPECT_TRUE(shownMessages.empty());
     }
 }
 
@@ -299,96 +278,63 @@ TEST_F(JavaHostTest, LibraryProblemsAreReported) {
     }
 }
 
-TEST_F(JavaHostTest, MainClassNotFound) {
-    launch_.mainClass = L"app/Fehlt\u20ac";
-    const int result = run(L"jvm_nohelper");
-    SKIP_WITHOUT_TEST_JVM(result);
-    EXPECT_EQ(result, 1);
-    EXPECT_TRUE(logged("ExceptionDescribe java.lang.NoClassDefFoundError: app/Fehlt\xE2\x82\xAC"));
-    // The name as configured, not its modified UTF-8 bytes read through a code page.
-    ASSERT_EQ(shownMessages.size(), 1u);
-    EXPECT_EQ(shownMessages[0], L"Could not find the main class app/Fehlt\u20ac.\n");
-    expectLeftAndDestroyed();
-}
-
-TEST_F(JavaHostTest, MainMethodProblems) {
+// Every failure after the virtual machine exists: reported once, then the Java thread
+// leaves the virtual machine and destroys it itself, so nothing can wait for it later.
+TEST_F(JavaHostTest, FailuresBeforeMainEndTheLaunch) {
     struct Case {
         const wchar_t* mainClass;
-        const char* described;  // the exception printed, if any
-        bool reports216;
-    };
-    const Case cases[] = {
-        // A virtual machine reports the missing method as NoSuchMethodError; the user is
-        // told in words too.
-        {L"app/NoMain", "ExceptionDescribe java.lang.NoSuchMethodError: main", true},
-        {L"app/NoMainQuiet", nullptr, true},
-        // A static initializer that throws explains itself; it is not a missing main.
-        {L"app/BadInit", "ExceptionDescribe java.lang.ExceptionInInitializerError: static initializer of app.BadInit threw",
-         false},
-    };
-    for (const Case& c : cases) {
-        for (const wchar_t* variant : {L"jvm", L"jvm_nohelper"}) {
-            launch_.mainClass = c.mainClass;
-            shownMessages.clear();
-            std::remove(logPath.c_str());
-            const int result = run(variant);
-            SKIP_WITHOUT_TEST_JVM(result);
-            SCOPED_TRACE(::testing::Message() << os::toUtf8(c.mainClass) << " " << os::toUtf8(variant));
-            EXPECT_EQ(result, 1);
-            if (c.described) EXPECT_TRUE(logged(c.described));
-            else EXPECT_FALSE(loggedStarting("ExceptionDescribe"));
-            if (c.reports216) {
-                ASSERT_EQ(shownMessages.size(), 1u);
-                EXPECT_EQ(shownMessages[0], L"No main method found in specified class.\n");
-            } else {
-                EXPECT_TRUE(shownMessages.empty());
-            }
-            expectLeftAndDestroyed();
-        }
-    }
-}
-
-TEST_F(JavaHostTest, JniFailuresBeforeMainEndTheLaunch) {
-    struct Case {
-        const char* variant;
+        const wchar_t* variant;
         const char* fail;       // TESTJVM_FAIL
-        const char* described;  // ExceptionDescribe line expected, or null
-        const wchar_t* message; // message expected, or null
+        const char* described;  // the ExceptionDescribe line expected, or null for none
+        const wchar_t* message; // the message expected, or null for none
     };
     const Case cases[] = {
-        // The argument array.
-        {"jvm", "NewObjectArray", "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of NewObjectArray",
-         nullptr},
-        {"jvm", "SetObjectArrayElement",
-         "ExceptionDescribe java.lang.ArrayStoreException: injected failure of SetObjectArrayElement", nullptr},
-        // The class name as a Java string for FindClass: its first char array (the
-        // helper's name is not asked for without the helper).
-        {"jvm_nohelper", "NewCharArray:1", "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of NewCharArray",
-         L"Failed to load Main Class: app/Records.\n"},
-        {"jvm_nohelper", "GetStringUTFChars",
-         "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of GetStringUTFChars", nullptr},
-        {"jvm_nohelper", "FindClass:2", "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of FindClass",
-         L"Could not find the main class app/Records.\n"},
-        {"jvm", "GetStaticMethodID:2",
+        // The configured name reaches the message, not its bytes read through a code page.
+        {L"app/Fehlt\u20ac", L"jvm_nohelper", "",
+         "ExceptionDescribe java.lang.NoClassDefFoundError: app/Fehlt\xE2\x82\xAC",
+         L"Could not find the main class app/Fehlt\u20ac.\n"},
+        // A virtual machine reports a missing main as NoSuchMethodError; the user is
+        // told in words as well.
+        {L"app/NoMain", L"jvm", "", "ExceptionDescribe java.lang.NoSuchMethodError: main",
+         L"No main method found in specified class.\n"},
+        {L"app/NoMainQuiet", L"jvm", "", nullptr, L"No main method found in specified class.\n"},
+        // A static initializer that throws explains itself; it is not a missing main.
+        {L"app/BadInit", L"jvm", "",
+         "ExceptionDescribe java.lang.ExceptionInInitializerError: static initializer of app.BadInit threw", nullptr},
+        {L"app/Records", L"jvm", "NewObjectArray",
+         "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of NewObjectArray", nullptr},
+        {L"app/Records", L"jvm", "GetStaticMethodID:2",
          "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of GetStaticMethodID", nullptr},
+        // The class name as a Java string for FindClass, without the helper.
+        {L"app/Records", L"jvm_nohelper", "NewCharArray:1",
+         "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of NewCharArray",
+         L"Failed to load Main Class: app/Records.\n"},
+        {L"app/Records", L"jvm_nohelper", "GetStringUTFChars",
+         "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of GetStringUTFChars", nullptr},
     };
     launch_.arguments = {L"a", L"b"};
     for (const Case& c : cases) {
+        launch_.mainClass = c.mainClass;
         control("TESTJVM_FAIL", c.fail);
         shownMessages.clear();
         std::remove(logPath.c_str());
-        const int result = run(os::fromUtf8(c.variant));
+        const int result = run(c.variant);
         SKIP_WITHOUT_TEST_JVM(result);
-        SCOPED_TRACE(c.fail);
+        SCOPED_TRACE(::testing::Message() << os::toUtf8(c.mainClass) << " " << c.fail);
         EXPECT_EQ(result, 1);
-        EXPECT_TRUE(logged(c.described));
+        if (c.described) EXPECT_TRUE(logged(c.described));
+        else EXPECT_FALSE(loggedStarting("ExceptionDescribe"));
         if (c.message) {
             ASSERT_EQ(shownMessages.size(), 1u);
             EXPECT_EQ(shownMessages[0], c.message);
         } else {
             EXPECT_TRUE(shownMessages.empty());
         }
-        expectLeftAndDestroyed();
+        const int detach = position("DetachCurrentThread");
+        EXPECT_GE(detach, 0);
+        EXPECT_GT(position("DestroyJavaVM on-creating-thread=yes attached=no"), detach);
+        EXPECT_FALSE(loggedStarting("main ")) << "main must not have run";
+        EXPECT_EQ(mainStartingCalls, 0);
     }
 }
 
@@ -414,13 +360,6 @@ TEST_F(JavaHostTest, FailedDetachStillDestroys) {
     EXPECT_EQ(result, 1);
     EXPECT_TRUE(logged("main app/Records args=0"));
     EXPECT_TRUE(loggedStarting("DestroyJavaVM on-creating-thread=yes attached=yes"));
-}
-
-TEST(CreateJavaVmReason, MessageOfEachResult) {
-    EXPECT_EQ(createJavaVmReasonId(-1), 225u);
-    EXPECT_EQ(createJavaVmReasonId(-6), 230u);
-    EXPECT_EQ(createJavaVmReasonId(-7), 0u);
-    EXPECT_EQ(createJavaVmReasonId(1), 0u);
 }
 
 }  // namespace

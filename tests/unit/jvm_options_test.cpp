@@ -8,6 +8,7 @@
 
 #include "jvm/class_path.h"
 #include "jvm/jvm_options.h"
+#include "jvm/redirection.h"
 #include "jvm/vm_parameters.h"
 #include "os/os.h"
 #include "support/messages.h"
@@ -73,28 +74,6 @@ TEST(VmParametersTest, StripsQuotePairs) {
     for (const Case& c : cases) EXPECT_EQ(stripQuotePairs(c.text), c.expected) << u8(c.text);
 }
 
-TEST(VmParametersTest, ReadsNumberGroups) {
-    struct Case {
-        const wchar_t* text;
-        std::vector<uint32_t> numbers;
-        size_t start;
-    };
-    const Case cases[] = {
-        {L"-Xmx25:256:512p", {25, 256, 512}, 4},
-        {L"-Xms1:300p", {1, 300}, 4},
-        {L"-Xmx:256p", {0, 256}, 4},
-        {L"-Xmxp", {}, 0},
-        {L"-Xmx5", {0}, 4},           // the last character is the unit, never a digit
-        {L"-Xmx1a2:b3T", {12, 3}, 4},  // other characters are skipped
-        {L"-Xmx99999999999p", {4294967295u}, 4},
-    };
-    for (const Case& c : cases) {
-        const NumberGroups groups = readNumberGroups(c.text);
-        EXPECT_EQ(groups.numbers, c.numbers) << u8(c.text);
-        if (!c.numbers.empty()) EXPECT_EQ(groups.start, c.start) << u8(c.text);
-    }
-}
-
 TEST(VmParametersTest, ExpandsPercentageOfMemory) {
     struct Case {
         const wchar_t* text;
@@ -123,40 +102,20 @@ TEST(VmParametersTest, ExpandsPercentageOfMemory) {
     for (const Case& c : cases) EXPECT_EQ(expandMemoryOption(c.text, c.memory), c.expected) << u8(c.text);
 }
 
-TEST(VmParametersTest, RecognisesPercentageForm) {
-    for (const wchar_t* yes : {L"-Xmx50p", L"-Xms1:300P", L"-Xss10t", L"-Xmx5T"}) {
-        EXPECT_TRUE(isPercentageMemoryOption(yes)) << u8(yes);
-    }
-    for (const wchar_t* no : {L"-Xmx512m", L"-XMX50p", L"-Xmn50p", L"-Xmx", L"-Dp", L""}) {
-        EXPECT_FALSE(isPercentageMemoryOption(no)) << u8(no);
-    }
-}
-
 TEST(VmParametersTest, ParsesStackSize) {
     struct Case {
         const wchar_t* text;
         uint32_t expected;
     };
     const Case cases[] = {
-        {L"512k", 524288},
-        {L"512K", 524288},
-        {L"1048576", 1048576},
-        {L"1m", 1048576},
-        {L"3g", 3221225472u},
+        {L"512k", 524288}, {L"512K", 524288}, {L"1048576", 1048576}, {L"1m", 1048576}, {L"3g", 3221225472u},
         {L"4294967295", 4294967295u},
         {L"1.5m", 15728640},  // other characters are skipped
         {L"12:", 12},         // a ":" as the unit character is no unit
         // Sizes that do not fit in 32 bits leave the virtual machine's default.
-        {L"5G", 0},
-        {L"4g", 0},
-        {L"4194304k", 0},
-        {L"4294967296", 0},
-        {L"99999999999999999999999k", 0},
+        {L"5G", 0}, {L"4g", 0}, {L"4194304k", 0}, {L"4294967296", 0}, {L"99999999999999999999999k", 0},
         // Not parseable.
-        {L"", 0},
-        {L"k", 0},
-        {L"x1m", 0},
-        {L"1:2m", 0},
+        {L"", 0}, {L"k", 0}, {L"x1m", 0}, {L"1:2m", 0},
     };
     for (const Case& c : cases) EXPECT_EQ(parseStackSize(c.text), c.expected) << u8(c.text);
 }
@@ -257,12 +216,6 @@ TEST_F(ClassPathTest, ThousandEntries) {
     EXPECT_TRUE(std::all_of(list.begin(), list.end(), [&](const std::wstring& e) { return e == at(L"a.jar"); }));
 }
 
-TEST_F(ClassPathTest, EnvironmentReferencesInEntries) {
-    folder_.write(L"lib/a.jar", "a");
-    ASSERT_TRUE(os::setEnvironment(L"JL_TEST_LIB", L"lib"));
-    EXPECT_EQ(buildClassPath(L"%JL_TEST_LIB%\\a.jar", false, exe()), at(L"lib/a.jar"));
-}
-
 // What buildJvmOptions leaves behind once the settings have been read.
 class JvmOptionsTest : public ClassPathTest {
 protected:
@@ -304,17 +257,15 @@ TEST_F(JvmOptionsTest, OptionsInOrderWithStackSizeAndCmd) {
     EXPECT_TRUE(reports().empty());
 }
 
-TEST_F(JvmOptionsTest, StackSizeFromEveryForm) {
+TEST_F(JvmOptionsTest, StackSizeAfterRewriting) {
     struct Case {
         const wchar_t* parameters;
         uint32_t stackSize;
     };
     const Case cases[] = {
-        {L"-Xss1048576", 1048576},
         {L"-Xss10P", 419430u * 1024},  // rewritten to kilobytes first
         {L"-Xss5G", 0},                // too large: the default applies, the option is passed on
         {L"-Xss1m -Xss2m", 2097152},   // the last one counts
-        {L"-Xmx1g", 0},
     };
     folder_.write(L"a.jar", "a");
     for (const Case& c : cases) {
@@ -358,6 +309,33 @@ TEST_F(JvmOptionsTest, EmbeddedJarAloneIsAClassPath) {
     Strings arguments;
     ASSERT_TRUE(buildJvmOptionsFrom(settings, exe(), kFourGigabytes, jvm, arguments));
     EXPECT_EQ(jvm.options, narrow({L"-Djava.class.path=" + exe()}));
+}
+
+// The file names of the redirection, beside the class path's files.
+using RedirectionNamesTest = ClassPathTest;
+
+TEST_F(RedirectionNamesTest, NamesThatMeanOneFile) {
+    LaunchSettings settings;
+    settings.outputFile = at(L"logs/out_%yyyy%.log");
+    settings.errorFile = at(L"logs/err.log");
+    os::LocalTime time;
+    time.year = 2024;
+    time.month = 3;
+    time.day = 5;
+    time.dayOfWeek = 2;
+    const RedirectionNames names = expandRedirectionNames(settings, time);
+    EXPECT_EQ(names.output, at(L"logs/out_2024.log"));
+    EXPECT_EQ(names.error, at(L"logs/err.log"));
+
+    // Files that are not there yet are told apart by their full paths (which Windows
+    // normalises, without regard to case); existing ones by their identity.
+    EXPECT_FALSE(namesSameFile(at(L"logs/x.log"), at(L"logs/y.log")));
+#ifdef _WIN32
+    EXPECT_TRUE(namesSameFile(at(L"logs/new.log"), at(L"LOGS/../logs/NEW.LOG")));
+#endif
+    folder_.write(L"logs/x.log", "x");
+    EXPECT_TRUE(namesSameFile(at(L"logs/x.log"), at(L"logs/../logs/./x.log")));
+    EXPECT_FALSE(namesSameFile(at(L"logs/x.log"), at(L"logs/y.log")));
 }
 
 #ifdef _WIN32

@@ -16,9 +16,11 @@
 #include "runtime/registered_runtimes.h"
 #include "runtime/release_file.h"
 #include "runtime/runtime_search.h"
+#include "runtime/vendor_registrations.h"
 #include "support/messages.h"
 #include "support/text.h"
 #include "temp_folder.h"
+#include "trace_capture.h"
 
 namespace jl {
 namespace {
@@ -70,6 +72,8 @@ struct FakeEntry {
     std::wstring home;
     bool hasHome = true;
     bool unreadableName = false;
+    // Values of a vendor's entry, by their location below it ("hotspot\MSI\Path").
+    std::map<std::wstring, std::wstring> values = {};
 };
 
 class FakeRegistry : public RuntimeRegistry {
@@ -99,6 +103,33 @@ public:
     }
     void closeRoot() override { current_ = nullptr; }
     bool jdkHomeHoldsJre() const override { return holdsJre; }
+
+    // The vendors' keys, by "HKLM\" or "HKCU\" and their path.
+    bool vendorKeys = false;
+    std::map<std::wstring, std::vector<FakeEntry>> keys;
+    bool hasVendorKeys() const override { return vendorKeys; }
+    std::wstring describeKey(RegistryHive hive, const std::wstring& path) const override {
+        return (hive == RegistryHive::CurrentUser ? L"HKCU\\" : L"HKLM\\") + path;
+    }
+    bool openKey(RegistryHive hive, const std::wstring& path) override {
+        const std::wstring id = (hive == RegistryHive::CurrentUser ? L"HKCU\\" : L"HKLM\\") + path;
+        opened.push_back(id);
+        const auto it = keys.find(id);
+        current_ = it == keys.end() ? nullptr : &it->second;
+        return current_ != nullptr;
+    }
+    bool entryValue(const std::wstring& name, const std::wstring& below, const std::wstring& valueName,
+                    std::wstring& value) override {
+        for (const FakeEntry& entry : *current_) {
+            if (entry.name != name) continue;
+            const auto it = entry.values.find(below.empty() ? valueName : below + L"\\" + valueName);
+            if (it == entry.values.end()) return false;
+            value = it->second;
+            return true;
+        }
+        ADD_FAILURE() << "no entry " << u8(name);
+        return false;
+    }
 
 private:
     std::vector<FakeEntry>* current_ = nullptr;
@@ -638,6 +669,279 @@ TEST(InstalledRuntimesTest, TheSystemsOwnRuntimesHaveTheirLibraries) {
     for (const InstalledRuntime& r : found) EXPECT_LE(compareVersions(parseVersion(r.name, 0), newest.version), 0);
 }
 #endif
+
+// --- the vendors' keys -------------------------------------------------------------------
+
+const std::wstring kAdoptiumJdk = L"HKLM\\Software\\Eclipse Adoptium\\JDK\\";
+const std::wstring kAdoptOpenJdk = L"HKLM\\Software\\AdoptOpenJDK\\JDK\\";
+const std::wstring kZuluUser = L"HKCU\\Software\\Azul Systems\\Zulu\\";
+const std::wstring kLiberica = L"HKLM\\Software\\BellSoft\\Liberica\\";
+const std::wstring kJavaSoftJdkKey = L"HKLM\\Software\\JavaSoft\\JDK\\";
+
+FakeEntry vendorEntry(const std::wstring& name, const std::wstring& location, const std::wstring& folder) {
+    FakeEntry entry{name, L""};
+    entry.values[location] = folder;
+    return entry;
+}
+
+const VendorRegistration& registrationOf(const std::wstring& path) {
+    for (const VendorRegistration& r : kVendorRegistrations) {
+        if (path == r.path) return r;
+    }
+    ADD_FAILURE() << "no registration " << u8(path);
+    return kVendorRegistrations[0];
+}
+
+TEST(VendorRegistrationTest, TheEntrysNameTellsTheKindWhereTheKeyDoesNot) {
+    struct Case {
+        const wchar_t* path;
+        const wchar_t* name;
+        RuntimeKind kind;
+    };
+    const Case cases[] = {
+        {L"Software\\Azul Systems\\Zulu\\", L"zulu-17", RuntimeKind::Jdk},
+        {L"Software\\Azul Systems\\Zulu\\", L"zulu-8-jre", RuntimeKind::Jre},
+        {L"Software\\Azul Systems\\Zulu 32-bit\\", L"ZULU-11-JRE", RuntimeKind::Jre},
+        {L"Software\\Azul Systems\\Zulu\\", L"zulu-jre-8", RuntimeKind::Jdk},
+        {L"Software\\BellSoft\\Liberica\\", L"jdk-17", RuntimeKind::Jdk},
+        {L"Software\\BellSoft\\Liberica\\", L"jre-8", RuntimeKind::Jre},
+        {L"Software\\BellSoft\\Liberica\\", L"JRE-full-21", RuntimeKind::Jre},
+        {L"Software\\JavaSoft\\JRE\\", L"jdk-10", RuntimeKind::Jre},
+        {L"Software\\Semeru\\JDK\\", L"jre-17", RuntimeKind::Jdk},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(vendorEntryKind(registrationOf(c.path), c.name), c.kind) << u8(c.path) << u8(c.name);
+    }
+}
+
+TEST_F(RuntimeSearchTest, VendorKeysAreSearchedOnlyWhenTheOlderRootsGiveNothing) {
+    registry.vendorKeys = true;
+    const std::wstring temurin = makeRuntime(temp, L"temurin", {kServer});
+    const std::wstring jre8 = makeRuntime(temp, L"jre8", {kClient});
+    registry.keys[kAdoptiumJdk] = {vendorEntry(L"17.0.2.8", L"hotspot\\MSI\\Path", temurin)};
+    registry.roots[kJavaSoftJre] = {{L"1.8", jre8}};
+
+    // A runtime under the older roots is chosen as ever, and no vendor key is opened.
+    EXPECT_EQ(u8(search(settingsWith())), u8(jre8 + kClient));
+    for (const std::wstring& key : registry.opened) EXPECT_EQ(key.rfind(L"HK", 0), std::wstring::npos) << u8(key);
+
+    // Bounds that leave nothing under the older roots hand over to the vendors' keys.
+    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"", L"11"))), u8(temurin + kServer));
+    EXPECT_FALSE(result.startPairedLauncher);
+    registry.roots.clear();
+    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"", L"", L"17.0.1"))), "prompt");
+    EXPECT_EQ(u8(search(settingsWith(L"server", L"only_JRE"))), "prompt");
+    // A registry without vendor keys (Linux) is not asked for them.
+    registry.vendorKeys = false;
+    registry.opened.clear();
+    EXPECT_EQ(u8(search(settingsWith())), "prompt");
+    for (const std::wstring& key : registry.opened) EXPECT_EQ(key.rfind(L"HK", 0), std::wstring::npos) << u8(key);
+}
+
+TEST_F(RuntimeSearchTest, VendorEntriesTakeVersionFolderKindAndFamilyFromTheirRuntime) {
+    registry.vendorKeys = true;
+    const std::wstring jdkMarker = std::wstring(L"jre") + kSep + kMarker;
+    const std::wstring jdkServer = std::wstring(L"jre") + kSep + kServer;
+    const std::wstring zulu17 = makeRuntime(temp, L"zulu17", {kServer});
+    temp.write(std::wstring(L"zulu17") + kSep + L"release", "JAVA_VERSION=\"17.0.9\"\nIMPLEMENTOR=\"Azul Systems, Inc.\"\n");
+    const std::wstring zulu8jre = makeRuntime(temp, L"zulu8jre", {kClient});
+    const std::wstring jdk8 = makeRuntime(temp, L"jdk8", {jdkMarker, jdkServer});
+    temp.write(std::wstring(L"jdk8") + kSep + L"release", "JAVA_VERSION=\"1.8.0_392\"\n");
+    const std::wstring hotspot = makeRuntime(temp, L"hotspot", {kServer});
+    const std::wstring openj9 = makeRuntime(temp, L"openj9", {kServer});
+    const std::wstring gone = temp.path(L"uninstalled");
+
+    registry.keys[kZuluUser] = {vendorEntry(L"zulu-17", L"InstallationPath", zulu17),
+                                vendorEntry(L"zulu-8-jre", L"InstallationPath", zulu8jre)};
+    registry.keys[kJavaSoftJdkKey] = {vendorEntry(L"1.8", L"JavaHome", jdk8.substr(0, jdk8.size() - 1)),
+                                      vendorEntry(L"21", L"JavaHome", gone)};
+    FakeEntry both = vendorEntry(L"11.0.20.1", L"hotspot\\MSI\\Path", hotspot);
+    both.values[L"hotspot\\EXE\\Path"] = hotspot;  // one runtime, listed twice
+    both.values[L"openj9\\MSI\\Path"] = openj9;
+    registry.keys[kAdoptOpenJdk] = {both};
+
+    std::vector<RuntimeCandidate> list;
+    const LaunchSettings any = settingsWith(L"", L"", L"any");
+    for (const RegistryHive hive : {RegistryHive::LocalMachine, RegistryHive::CurrentUser}) {
+        for (const VendorRegistration& r : kVendorRegistrations) {
+            searchVendorRegistration(registry, hive, r, any, kMachineI386, list);
+        }
+    }
+    struct Expected {
+        std::wstring folder;
+        const char* version;
+        RuntimeProvider provider;
+    };
+    const Expected expected[] = {
+        {jdk8 + L"jre" + kSep, "1.8.0.392", RuntimeProvider::JavaSoft},  // through its jre folder
+        {hotspot, "11.0.20.1", RuntimeProvider::JavaSoft},               // from the entry's name
+        {openj9, "11.0.20.1", RuntimeProvider::Ibm},
+        {zulu17, "17.0.9", RuntimeProvider::JavaSoft},                   // from the release file
+        {zulu8jre, "8.0", RuntimeProvider::JavaSoft},
+    };
+    ASSERT_EQ(list.size(), std::size(expected));
+    for (size_t i = 0; i < list.size(); ++i) {
+        EXPECT_EQ(u8(list[i].runtimeFolder), u8(expected[i].folder)) << i;
+        EXPECT_EQ(u8(formatVersion(list[i].version)), expected[i].version) << i;
+        EXPECT_EQ(list[i].provider, expected[i].provider) << i;
+    }
+
+    // Kinds and families as the settings want them.
+    EXPECT_EQ(u8(search(settingsWith())), u8(zulu17 + kServer));
+    EXPECT_EQ(u8(search(settingsWith(L"", L"only_JRE"))), u8(zulu8jre + kClient));
+    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"", L"", L"1.8"))), u8(jdk8 + jdkServer));
+    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"favor_ibm", L"", L"11.0.20"))), u8(openj9 + kServer));
+    EXPECT_TRUE(result.ibmFamily);
+    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"", L"", L"11.0.20"))), u8(hotspot + kServer));
+    EXPECT_FALSE(result.ibmFamily);
+    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"ibm", L"", L"11.0.20"))), u8(openj9 + kServer));
+    // Without a release file the name is the version as written: "zulu-8-jre" is 8,
+    // above a maximum of 1.8.
+    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"", L"8", L"8"))), u8(zulu8jre + kClient));
+    // favor_JDK prefers the JDK 8 to the newer Zulu JRE.
+    registry.keys.erase(kAdoptOpenJdk);
+    EXPECT_EQ(u8(search(settingsWith(L"", L"favor_JDK"))), u8(zulu17 + kServer));
+    registry.keys[kZuluUser].erase(registry.keys[kZuluUser].begin());
+    EXPECT_EQ(u8(search(settingsWith(L"", L"favor_JDK"))), u8(jdk8 + jdkServer));
+    EXPECT_EQ(u8(search(settingsWith(L"", L"favor_JRE"))), u8(zulu8jre + kClient));
+    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"", L"", L"", L"1.8"))), u8(jdk8 + jdkServer));
+}
+
+TEST_F(RuntimeSearchTest, VendorRuntimesForAnotherMachineNeedThePairedLauncher) {
+    registry.vendorKeys = true;
+    const std::vector<uint8_t> amd64 = test_pe::peImage(test_pe::kMachineAmd64);
+    const std::vector<uint8_t> i386 = test_pe::peImage(test_pe::kMachineI386);
+    const std::wstring rt64 = makeRuntime(temp, L"rt64", {kServer}, std::string(amd64.begin(), amd64.end()));
+    const std::wstring rt32 = makeRuntime(temp, L"rt32", {kClient}, std::string(i386.begin(), i386.end()));
+    registry.keys[kLiberica] = {vendorEntry(L"jdk-21", L"InstallationPath", rt64),
+                                vendorEntry(L"jdk-17", L"InstallationPath", rt32)};
+
+    // Without a paired launcher the newer 64-bit runtime could only fail to load.
+    EXPECT_EQ(u8(search(settingsWith())), u8(rt32 + kClient));
+    EXPECT_FALSE(result.startPairedLauncher);
+    LaunchSettings paired = settingsWith();
+    paired.pairProduct = L"jlaunch64.exe";
+    EXPECT_EQ(u8(search(paired)), u8(rt64 + kServer));
+    EXPECT_TRUE(result.startPairedLauncher);
+
+    // In the 64-bit view a 32-bit runtime stays with this launcher.
+    FakeRegistry wide;
+    wide.vendorKeys = true;
+    wide.keys[kLiberica] = {vendorEntry(L"jdk-17", L"InstallationPath", rt32)};
+    registry.keys.clear();
+    environment.wideView = &wide;
+    EXPECT_EQ(u8(search(paired)), u8(rt32 + kClient));
+    EXPECT_FALSE(result.startPairedLauncher);
+    wide.keys[kLiberica].push_back(vendorEntry(L"jdk-21", L"InstallationPath", rt64));
+    EXPECT_EQ(u8(search(paired)), u8(rt64 + kServer));
+    EXPECT_TRUE(result.startPairedLauncher);
+}
+
+TEST_F(RuntimeSearchTest, ThePairedLauncherIsNeitherThisLauncherNorOneThatWasPairedItself) {
+    const std::vector<uint8_t> amd64 = test_pe::peImage(test_pe::kMachineAmd64);
+    const std::wstring rt64 = makeRuntime(temp, L"rt64", {kClient}, std::string(amd64.begin(), amd64.end()));
+    registry.roots[kJavaSoftJre] = {{L"17", rt64}};
+    const std::wstring self = temp.write(std::wstring(L"app") + kSep + L"tool.exe", "launcher");
+    environment.executablePath = self;
+    LaunchSettings s = settingsWith();
+
+    s.pairProduct = temp.path(L"app") + kSep + L"tool64.exe";
+    EXPECT_EQ(u8(search(s)), u8(rt64 + kClient));
+    EXPECT_TRUE(result.startPairedLauncher);
+    // The same settings beside both launchers: the twin names itself.
+    s.pairProduct = self;
+    EXPECT_EQ(u8(search(s)), u8(rt64 + kClient));
+    EXPECT_FALSE(result.startPairedLauncher);
+    // Started by its twin, a launcher does not hand the launch on again, not even from
+    // the 64-bit view.
+    s.pairProduct = temp.path(L"app") + kSep + L"tool64.exe";
+    environment.startedAsPairedLauncher = true;
+    EXPECT_EQ(u8(search(s)), u8(rt64 + kClient));
+    EXPECT_FALSE(result.startPairedLauncher);
+    FakeRegistry wide;
+    wide.roots[kJavaSoftJre] = {{L"17", rt64}};
+    registry.roots.clear();
+    environment.wideView = &wide;
+    EXPECT_EQ(u8(search(s)), u8(rt64 + kClient));
+    EXPECT_FALSE(result.startPairedLauncher);
+}
+
+// --- the trace ------------------------------------------------------------------------------
+
+bool traced(const std::string& text, const std::wstring& line) { return text.find(u8(line)) != std::string::npos; }
+
+TEST_F(RuntimeSearchTest, TheTraceNamesEveryProbeAndWhyEachRuntimeWasDroppedOrTaken) {
+    const std::wstring jre17 = makeRuntime(temp, L"jre17", {kClient});
+    const std::wstring empty = makeRuntime(temp, L"empty", {});
+    registry.roots[kJavaSoftJre] = {
+        {L"1.5.0_22", jre17}, {L"1.6.0_46", jre17, false}, {L"1.6.0_47", empty}, {L"1.7.0_80", jre17},
+    };
+    registry.vendorKeys = true;
+    registry.keys[kAdoptiumJdk] = {vendorEntry(L"17.0.2.8", L"hotspot\\MSI\\Path", empty)};
+    testing::TraceCapture capture;
+    LaunchSettings s = settingsWith(L"", L"", L"", L"1.6", L"", L"1.9");
+    s.jrePath = temp.path(L"configured");
+    EXPECT_EQ(u8(search(s)), u8(jre17 + kClient));
+    std::string text = capture.text();
+    const std::wstring root = kJavaSoftJre;
+    const std::wstring lines[] = {
+        L"runtime: search: JVM Type default; versions from 1.6 to any",
+        L"runtime: JRE Path \"" + s.jrePath + L"\": runtime folder " + s.jrePath,
+        L"runtime: probe " + s.jrePath + kSep + kClient + L": missing",
+        L"runtime: JRE Path: no JVM library for JVM Type default in " + s.jrePath,
+        L"runtime: runtime beside the executable, in " + exeFolder,
+        L"runtime: probe " + exeFolder + kMarker + L": missing",
+        L"runtime: runtime beside the executable: no JVM library",
+        L"runtime: " + root + L":",
+        L"runtime:   entry \"1.5.0_22\": version 1.5.0.22 below Minimum Version 1.6, dropped",
+        L"runtime:   entry \"1.6.0_46\": no JavaHome, dropped",
+        L"runtime: probe " + empty + kClient + L": missing",
+        L"runtime:   entry \"1.6.0_47\": no JVM library, dropped",
+        L"runtime: probe " + jre17 + kClient + L": found",
+        L"runtime:   entry \"1.7.0_80\": kept, 1.7.0.80 at " + jre17,
+        L"runtime: Preferred versions item \"1.9\" matches no candidate",
+        L"runtime: selected the first in order: 1.7.0.80 at " + jre17,
+        L"runtime: chosen library: " + jre17 + kClient,
+        L"runtime: paired launcher: none configured; the library is loaded here",
+    };
+    for (const std::wstring& line : lines) EXPECT_TRUE(traced(text, line)) << u8(line) << "\nin:\n" << text;
+
+    // The vendors' keys when the older roots give nothing, and the user last.
+    capture.clear();
+    s.jrePath.clear();
+    registry.roots.clear();
+    EXPECT_EQ(u8(search(s)), "prompt");
+    text = capture.text();
+    const std::wstring vendorLines[] = {
+        L"runtime: JRE Path: not set",
+        L"runtime: no candidate under the older roots; the vendors' keys are searched",
+        L"runtime: HKLM\\Software\\JavaSoft\\JDK\\: absent",
+        L"runtime: HKLM\\Software\\Eclipse Adoptium\\JDK\\:",
+        L"runtime:   entry \"17.0.2.8\" (hotspot\\MSI\\Path): JDK of JavaSoft in " + empty +
+            L", version 17.0.2.8 (from the entry's name)",
+        L"runtime:   entry \"17.0.2.8\": no hotspot\\EXE\\Path",
+        L"runtime:   entry \"17.0.2.8\" (hotspot\\MSI\\Path): no JVM library for JVM Type default, dropped",
+        L"runtime: HKCU\\Software\\AdoptOpenJDK\\JDK\\: absent",
+        L"runtime: no runtime found; the user is asked",
+        L"runtime: the prompt ended without a runtime",
+    };
+    for (const std::wstring& line : vendorLines) EXPECT_TRUE(traced(text, line)) << u8(line) << "\nin:\n" << text;
+}
+
+TEST_F(RuntimeSearchTest, TheTraceChangesNoOutcome) {
+    const std::wstring jre17 = makeRuntime(temp, L"jre17", {kClient, kServer});
+    registry.roots[kJavaSoftJre] = {{L"1.7.0_80", jre17}, {L"1.8", jre17}};
+    const LaunchSettings cases[] = {settingsWith(), settingsWith(L"server", L"", L"", L"1.8"),
+                                    settingsWith(L"", L"", L"", L"1.9")};
+    for (const LaunchSettings& s : cases) {
+        const std::wstring off = search(s);
+        const RuntimeSearchResult offResult = result;
+        testing::TraceCapture capture;
+        EXPECT_EQ(u8(search(s)), u8(off));
+        EXPECT_EQ(result.startPairedLauncher, offResult.startPairedLauncher);
+        EXPECT_FALSE(capture.text().empty());
+    }
+}
 
 }  // namespace
 }  // namespace jl

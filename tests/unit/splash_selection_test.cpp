@@ -280,7 +280,10 @@ TEST_F(TestSplashLibrary, SplashStepUsesThePreferredNativeLibrary) {
         L"tool.ini", "[Display]\r\nSplash Screen=splash.png\r\nPreffer Native Splash Screen=yes\r\n");
 
     Splash splash;
-    splash.start(ini, jvm);
+    LaunchSettings settings;
+    splash.start(ini, jvm, settings);
+    EXPECT_EQ(settings.splashImage, L"splash.png");
+    EXPECT_TRUE(settings.preferNativeSplash);
     EXPECT_TRUE(splash.holdsNativeClose());
     EXPECT_FALSE(splash.windowStarted());
     splash.closeSplashWindow();
@@ -298,7 +301,8 @@ TEST_F(TestSplashLibrary, NoImageNoSplash) {
     const std::wstring ini = folder.write(
         L"tool.ini", "[Display]\r\nSplash Screen=\r\nSplash Screen Shadow=true\r\nPreffer Native Splash Screen=yes\r\n");
     Splash splash;
-    splash.start(ini, jvm);
+    LaunchSettings settings;
+    splash.start(ini, jvm, settings);
     EXPECT_FALSE(splash.holdsNativeClose());
     EXPECT_FALSE(splash.windowStarted());
     EXPECT_EQ(log(), Calls{});

@@ -15,6 +15,7 @@
 #include "os/os.h"
 #include "runtime/registered_runtimes.h"
 #include "runtime/runtime_search.h"
+#include "runtime/vendor_registrations.h"
 #include "support/text.h"
 
 namespace jl {
@@ -57,6 +58,12 @@ protected:
                 RegCloseKey(tests);
             }
         }
+        HKEY userTests = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kTestsKey, 0, KEY_ALL_ACCESS, &userTests) == 0) {
+            RegDeleteTreeW(userTests, id_.c_str());
+            RegCloseKey(userTests);
+            RegDeleteKeyW(HKEY_CURRENT_USER, kTestsKey);  // only when empty
+        }
         std::error_code ignored;
         fs::remove_all(folder_, ignored);
     }
@@ -95,6 +102,23 @@ protected:
     }
 
     std::unique_ptr<RuntimeRegistry> registry(RegistryView view) { return runtimeRegistryBelow(software_, view); }
+
+    // A value below an entry of a vendor's key ("Software\..." as in the table), in
+    // HKEY_LOCAL_MACHINE in `view` or, with `perUser`, in HKEY_CURRENT_USER.
+    bool addVendorValue(bool perUser, RegistryView view, const std::wstring& keyPath, const std::wstring& entry,
+                        const std::wstring& below, const std::wstring& valueName, const std::wstring& folder) {
+        std::wstring path = software_ + keyPath.substr(9) + entry;
+        if (!below.empty()) path += L"\\" + below;
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
+                            KEY_ALL_ACCESS | viewFlag(view), nullptr, &key, nullptr) != ERROR_SUCCESS) {
+            return false;
+        }
+        const LONG status = RegSetValueExW(key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                                           static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+        return status == ERROR_SUCCESS;
+    }
 
     // Folders of the candidates one root yields, in enumeration order.
     std::vector<std::wstring> candidates(RegistryView view, int root, const LaunchSettings& settings) {
@@ -298,6 +322,138 @@ TEST(RegistryKeyTest, ReadsOnlyWhatExists) {
     os::RegistryKey missing;
     EXPECT_FALSE(missing.openSubkey(key, L"no such key"));
     EXPECT_EQ(missing.subkeyName(0, 260, text), static_cast<uint32_t>(ERROR_INVALID_HANDLE));
+}
+
+// --- the vendors' keys ---------------------------------------------------------------------
+
+// An entry name of the vendor's own scheme, naming a JDK; one per value of the key.
+std::wstring entryNameFor(const VendorRegistration& r, size_t value) {
+    if (r.kindRule == VendorKindRule::JreSuffix) return L"zulu-17";
+    if (r.kindRule == VendorKindRule::JrePrefix) return L"jdk-17";
+    return L"17.0.2." + std::to_wstring(value);
+}
+
+TEST_F(RegistrySearchTest, EveryVendorKeyIsFoundInItsViewAndPerUserInBoth) {
+    const LaunchSettings any = settingsWith(L"", L"", L"any", L"", L"", L"", L"");
+    const std::unique_ptr<RuntimeRegistry> view32 = registry(RegistryView::Bits32),
+                                           view64 = registry(RegistryView::Bits64);
+    int row = 0;
+    for (const VendorRegistration& r : kVendorRegistrations) {
+        for (size_t v = 0; v < r.valueCount; ++v, ++row) {
+            const VendorValue& value = r.values[v];
+            const std::wstring label = std::wstring(r.path) + L" " + value.below + L" " + value.valueName;
+            struct Place {
+                bool perUser;
+                RegistryView view;
+                const wchar_t* name;
+            };
+            const Place places[] = {{false, RegistryView::Bits32, L"32"},
+                                    {false, RegistryView::Bits64, L"64"},
+                                    {true, RegistryView::Bits64, L"user"}};
+            for (const Place& place : places) {
+                const std::wstring folder = runtime(L"r" + std::to_wstring(row) + place.name, {kServer});
+                const std::wstring name = entryNameFor(r, v);
+                ASSERT_TRUE(addVendorValue(place.perUser, place.view, r.path, name, value.below, value.valueName,
+                                           folder.substr(0, folder.size() - 1)))
+                    << u8(label);
+                const RegistryHive hive = place.perUser ? RegistryHive::CurrentUser : RegistryHive::LocalMachine;
+                for (RuntimeRegistry* view : {view32.get(), view64.get()}) {
+                    std::vector<RuntimeCandidate> list;
+                    searchVendorRegistration(*view, hive, r, any, kMachineI386, list);
+                    std::vector<RuntimeCandidate> found;
+                    for (const RuntimeCandidate& c : list) {
+                        if (c.runtimeFolder == folder) found.push_back(c);
+                    }
+                    // Machine-wide keys belong to one view; per-user keys are the same
+                    // in both.
+                    const bool visible = place.perUser || (view == view32.get()) == (place.view == RegistryView::Bits32);
+                    ASSERT_EQ(found.size(), visible ? 1u : 0u) << u8(label) << " in " << u8(place.name);
+                    if (!visible) continue;
+                    EXPECT_EQ(u8(formatVersion(found[0].version)), u8(formatVersion(parseVersion(name, 0))))
+                        << u8(label);
+                    EXPECT_EQ(found[0].provider, value.provider) << u8(label);
+                    EXPECT_TRUE(found[0].isServer) << u8(label);
+                }
+            }
+        }
+    }
+    EXPECT_EQ(row, 23);  // every row of the table, with each of its values
+}
+
+TEST_F(RegistrySearchTest, AMachineWithOlderAndNewerRegistrationsChoosesAsBefore) {
+    const std::wstring jre8 = runtime(L"jre8", {kClient}), jdk17 = runtime(L"jdk17", {kServer}),
+                       user21 = runtime(L"user21", {kServer});
+    std::ofstream(folder_ / L"user21" / L"release") << "JAVA_VERSION=\"21.0.4\"\n";
+    const RegistryView v32 = RegistryView::Bits32;
+    ASSERT_TRUE(addRuntime(v32, kJreRoot, L"1.8.0_151", jre8));
+    ASSERT_TRUE(addVendorValue(false, v32, L"Software\\JavaSoft\\JDK\\", L"17.0.9", L"", L"JavaHome", jdk17));
+    ASSERT_TRUE(addVendorValue(true, v32, L"Software\\Eclipse Adoptium\\JDK\\", L"21.0.4.7", L"hotspot\\MSI", L"Path",
+                               user21));
+    const std::unique_ptr<RuntimeRegistry> view32 = registry(v32), view64 = registry(RegistryView::Bits64);
+    environment_.defaultView = view32.get();
+    environment_.wideView = view64.get();
+    struct Case {
+        const wchar_t *type, *source, *minimum, *maximum, *preferred;
+        std::wstring expected;
+    };
+    const Case cases[] = {
+        // Whatever the newer keys hold, a runtime under the older roots is chosen as ever.
+        {L"", L"", L"", L"", L"", jre8 + kClient},
+        {L"", L"", L"", L"", L"17", jre8 + kClient},
+        {L"server", L"only_JRE", L"", L"", L"", L""},
+        // When the older roots give nothing, the newer keys of the same view are searched,
+        // machine-wide and per user together, in the same order.
+        {L"server", L"", L"", L"", L"", user21 + kServer},
+        {L"", L"", L"9", L"", L"", user21 + kServer},
+        {L"", L"", L"9", L"", L"17", jdk17 + kServer},
+        {L"", L"", L"9", L"20", L"", jdk17 + kServer},
+        {L"", L"", L"22", L"", L"", L""},
+    };
+    for (const Case& c : cases) {
+        const LaunchSettings s = settingsWith(c.type, c.source, L"", c.minimum, c.maximum, c.preferred, L"");
+        prompted_ = 0;
+        RuntimeSearchResult result;
+        const bool found = findRuntimeIn(s, environment_, result);
+        const std::string label = u8(std::wstring(c.type) + L"|" + c.source + L"|" + c.minimum + L"|" + c.maximum +
+                                     L"|" + c.preferred);
+        EXPECT_EQ(found, !c.expected.empty()) << label;
+        EXPECT_EQ(u8(result.jvmLibraryPath), u8(c.expected)) << label;
+        EXPECT_FALSE(result.startPairedLauncher) << label;
+    }
+}
+
+TEST_F(RegistrySearchTest, SixtyFourBitRuntimesOfTheNewerKeysGoToThePairedLauncher) {
+    const std::vector<uint8_t> amd64 = test_pe::peImage(test_pe::kMachineAmd64);
+    const std::wstring machine64 = runtime(L"m64", {kServer}, amd64), user64 = runtime(L"u64", {kServer}, amd64);
+    ASSERT_TRUE(addVendorValue(false, RegistryView::Bits64, L"Software\\Microsoft\\JDK\\", L"21.0.4.7",
+                               L"hotspot\\MSI", L"Path", machine64));
+    const std::unique_ptr<RuntimeRegistry> view32 = registry(RegistryView::Bits32), view64 = registry(RegistryView::Bits64);
+    environment_.defaultView = view32.get();
+    environment_.wideView = view64.get();
+    RuntimeSearchResult result;
+
+    // Machine-wide in the 64-bit view: only with a paired launcher.
+    EXPECT_FALSE(findRuntimeIn(settingsWith(L"", L"", L"", L"", L"", L"", L""), environment_, result));
+    ASSERT_TRUE(findRuntimeIn(settingsWith(L"", L"", L"", L"", L"", L"", L"jlaunch64.exe"), environment_, result));
+    EXPECT_EQ(u8(result.jvmLibraryPath), u8(machine64 + kServer));
+    EXPECT_TRUE(result.startPairedLauncher);
+
+    // Per user, seen from both views: this launcher cannot load it and drops it unless
+    // the paired launcher can take it.
+    ASSERT_TRUE(addVendorValue(true, RegistryView::Bits64, L"Software\\Azul Systems\\Zulu\\", L"zulu-22",
+                               L"", L"InstallationPath", user64));
+    EXPECT_FALSE(findRuntimeIn(settingsWith(L"", L"", L"", L"", L"", L"", L""), environment_, result));
+    ASSERT_TRUE(findRuntimeIn(settingsWith(L"", L"", L"", L"", L"", L"", L"jlaunch64.exe"), environment_, result));
+    EXPECT_EQ(u8(result.jvmLibraryPath), u8(user64 + kServer));
+    EXPECT_TRUE(result.startPairedLauncher);
+
+    // The 64-bit launcher hosts both itself.
+    environment_.defaultView = view64.get();
+    environment_.wideView = nullptr;
+    environment_.ownMachine = kMachineAmd64;
+    ASSERT_TRUE(findRuntimeIn(settingsWith(L"", L"", L"", L"", L"21", L"", L""), environment_, result));
+    EXPECT_EQ(u8(result.jvmLibraryPath), u8(machine64 + kServer));
+    EXPECT_FALSE(result.startPairedLauncher);
 }
 
 }  // namespace

@@ -1,0 +1,40 @@
+#include "core/single_instance.h"
+
+#include "config/launch_settings.h"
+#include "config/settings_paths.h"
+#include "config/settings_store.h"
+#include "os/os.h"
+#include "support/files.h"
+#include "support/trace.h"
+
+namespace jl {
+
+std::wstring instanceNameFor(const std::wstring& executablePath) {
+    std::wstring name = executablePath;
+    for (wchar_t& c : name) {
+        if (c == os::kPathSeparator) c = L'_';
+    }
+    return name;
+}
+
+bool singleInstanceApplies(bool isService, const std::wstring& singleInstanceValue) {
+    return !isService && singleInstanceValue == L"yes";
+}
+
+bool SingleInstance::setup(const LaunchSettings& settings, const std::vector<std::wstring>& arguments) {
+    std::wstring settingsPath;
+    if (!settingsFilePath(settingsPath)) return false;
+    const SettingsStore store = SettingsStore::open(settingsPath, settings.upgradeCode);
+    const std::wstring value = store.readString(L"Application", L"Single Instance");
+    if (!singleInstanceApplies(settings.isService, value)) {
+        if (traceEnabled() && settings.isService && value == L"yes") {
+            trace(L"instance", {L"a service runs without single instance"});
+        }
+        return true;
+    }
+    std::wstring executablePath;
+    if (!getModulePath(executablePath)) return true;
+    return open(instanceNameFor(executablePath), arguments);
+}
+
+}  // namespace jl

@@ -1,0 +1,475 @@
+#include "core/single_instance.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "core/instance_arguments.h"
+#include "jvm/secondary_main.h"
+#include "os/win32/unique_handle.h"
+#include "support/text.h"
+#include "support/trace.h"
+
+namespace jl {
+
+namespace {
+
+using os::UniqueKernelHandle;
+
+constexpr wchar_t kTopic[] = L"instance";
+constexpr wchar_t kMainStartedSuffix[] = L"_upr_evt";
+// Held by a second instance from writing the argument area until its reply has come or
+// the first instance has ended: second instances share that one area.
+constexpr wchar_t kTurnSuffix[] = L"_request_turn";
+
+constexpr DWORD kPollMilliseconds = 100;
+// How long a second instance keeps trying while no first instance can take its request:
+// the first one may have created the block a moment ago and not yet be listening.
+constexpr DWORD kHandOverMilliseconds = 5000;
+constexpr DWORD kRetryMilliseconds = 20;
+constexpr DWORD kQuitWaitMilliseconds = 20;
+constexpr DWORD kListenerEndMilliseconds = 5000;
+constexpr DWORD kRequestEndMilliseconds = 2000;
+
+// The block's header fields are written and read whole, by several processes at once.
+volatile LONG* blockField(uint8_t* block, size_t offset) {
+    return reinterpret_cast<volatile LONG*>(block + offset);
+}
+uint32_t loadField(uint8_t* block, size_t offset) {
+    return static_cast<uint32_t>(InterlockedCompareExchange(blockField(block, offset), 0, 0));
+}
+void storeField(uint8_t* block, size_t offset, uint32_t value) {
+    InterlockedExchange(blockField(block, offset), static_cast<LONG>(value));
+}
+
+bool hasEnded(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
+
+int exitCodeOf(HANDLE process) {
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process, &code) || code == STILL_ACTIVE) return kLaunchNotServed;
+    return static_cast<int>(code);
+}
+
+bool threadBelongsTo(DWORD threadId, DWORD processId) {
+    UniqueKernelHandle thread(OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, threadId));
+    return thread && GetProcessIdOfThread(thread.get()) == processId;
+}
+
+// What the first instance's listener and request threads share. It lives until the last
+// of them, or the instance, lets go of it, so a thread that outlives the teardown never
+// touches freed memory.
+struct RequestServer {
+    std::atomic<long> references{1};
+    std::atomic<long> runningRequests{0};
+    UINT messageId = 0;
+    UniqueKernelHandle mainStarted;  // the named main-started event, manual reset
+    UniqueKernelHandle stopping;     // manual reset: the instance no longer serves launches
+    // Held shared by every call into the virtual machine, taken exclusively to close it,
+    // so that no call attaches once the virtual machine is about to go.
+    SRWLOCK gate = SRWLOCK_INIT;
+    bool closed = false;  // guarded by gate
+    // Written before mainStarted is set, read only after it.
+    JavaVM* vm = nullptr;
+    std::wstring mainClass;
+    bool stayAttached = false;
+
+    void retain() { references.fetch_add(1); }
+    void release() {
+        if (references.fetch_sub(1) == 1) delete this;
+    }
+};
+
+struct Request {
+    RequestServer* server = nullptr;
+    DWORD requester = 0;  // the second instance's thread, where the reply goes
+    bool replied = false;
+    SecondaryLaunch launch;
+};
+
+void replyTo(DWORD requester, UINT messageId, int code) {
+    (void)PostThreadMessageW(requester, messageId, static_cast<WPARAM>(static_cast<uint32_t>(code)), 0);
+}
+
+void sendReply(void* context, int code) {
+    Request* request = static_cast<Request*>(context);
+    if (request->replied) return;
+    request->replied = true;
+    replyTo(request->requester, request->server->messageId, code);
+}
+
+// True once main has started; false when the instance stopped serving first.
+bool waitForMainStarted(RequestServer& server) {
+    // The lower index wins when both are set: stopping decides.
+    const HANDLE events[2] = {server.stopping.get(), server.mainStarted.get()};
+    return WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
+}
+
+DWORD WINAPI requestThread(void* context) {
+    Request* request = static_cast<Request*>(context);
+    RequestServer& server = *request->server;
+    bool served = false;
+    if (waitForMainStarted(server)) {
+        AcquireSRWLockShared(&server.gate);
+        if (!server.closed && server.vm) {
+            request->launch.mainClass = server.mainClass;
+            request->launch.stayAttached = server.stayAttached;
+            (void)runSecondaryMain(server.vm, request->launch, SecondaryReply{&sendReply, request});
+            served = true;
+        }
+        ReleaseSRWLockShared(&server.gate);
+    }
+    if (!served) {
+        if (traceEnabled()) trace(kTopic, {L"a forwarded launch arrived while the instance was ending: not served"});
+        sendReply(request, kLaunchNotServed);
+    }
+    server.runningRequests.fetch_sub(1);
+    server.release();
+    delete request;
+    return 0;
+}
+
+// Takes the arguments out of the block at once, while their writer still holds its turn.
+void startRequest(RequestServer& server, uint8_t* block, DWORD requester) {
+    Request* request = new Request;
+    request->server = &server;
+    request->requester = requester;
+    if (!readArgumentArea(block + kArgumentAreaOffset, kArgumentAreaSize, request->launch.arguments)) {
+        if (traceEnabled()) trace(kTopic, {L"a forwarded launch without a well-formed argument list: refused"});
+        replyTo(requester, server.messageId, kLaunchNotServed);
+        delete request;
+        return;
+    }
+    server.retain();
+    server.runningRequests.fetch_add(1);
+    UniqueKernelHandle thread(CreateThread(nullptr, 0, &requestThread, request, 0, nullptr));
+    if (!thread) {
+        server.runningRequests.fetch_sub(1);
+        server.release();
+        replyTo(requester, server.messageId, kLaunchNotServed);
+        delete request;
+    }
+}
+
+struct ListenerContext {
+    RequestServer* server = nullptr;
+    uint8_t* block = nullptr;
+};
+
+DWORD WINAPI listenerThread(void* context) {
+    ListenerContext* listener = static_cast<ListenerContext*>(context);
+    RequestServer& server = *listener->server;
+    MSG message;
+    // The thread's queue exists from this call on; only then may second instances post.
+    (void)PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    storeField(listener->block, kListenerThreadOffset, GetCurrentThreadId());
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == server.messageId) {
+            startRequest(server, listener->block, static_cast<DWORD>(message.wParam));
+        }
+    }
+    // Requests that were still queued behind the quit are answered, not dropped.
+    while (PeekMessageW(&message, nullptr, server.messageId, server.messageId, PM_REMOVE)) {
+        replyTo(static_cast<DWORD>(message.wParam), server.messageId, kLaunchNotServed);
+    }
+    server.release();
+    delete listener;
+    return 0;
+}
+
+size_t mappedSize(const void* view) {
+    MEMORY_BASIC_INFORMATION info{};
+    return VirtualQuery(view, &info, sizeof info) ? info.RegionSize : 0;
+}
+
+}  // namespace
+
+struct SingleInstance::Channel {
+    UniqueKernelHandle mapping;
+    os::UniqueMappedView view;
+    uint8_t* block = nullptr;
+    UINT messageId = 0;
+
+    // First instance.
+    RequestServer* server = nullptr;
+    UniqueKernelHandle listener;
+    DWORD listenerId = 0;
+
+    // Second instance.
+    UniqueKernelHandle turn;
+    bool holdsTurn = false;
+    UniqueKernelHandle firstProcess;
+    DWORD firstProcessId = 0;
+    bool firstEnded = false;  // before the arguments could be handed over
+    int firstExitCode = 0;
+
+    ~Channel() {
+        giveUpTurn();
+        if (server) server->release();
+    }
+
+    void giveUpTurn() {
+        if (holdsTurn) ReleaseMutex(turn.get());
+        holdsTurn = false;
+    }
+
+    // Opens the process the block names as the first instance, once the block names one.
+    void watchFirstInstance() {
+        if (firstProcess) return;
+        if (loadField(block, kMessageIdOffset) != messageId) return;
+        const DWORD processId = loadField(block, kFirstProcessOffset);
+        if (processId == 0 || processId == GetCurrentProcessId()) return;
+        firstProcess.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+        if (firstProcess) firstProcessId = processId;
+    }
+
+    bool firstInstanceEnded() {
+        if (!firstProcess || !hasEnded(firstProcess.get())) return false;
+        firstEnded = true;
+        firstExitCode = exitCodeOf(firstProcess.get());
+        return true;
+    }
+
+    enum class Outcome { Ready, Posted, FirstEnded, NotTaken };
+
+    // Waits for the turn. While another second instance holds it, waiting is bounded by
+    // the first instance's life; without a first instance in sight, by a few seconds.
+    Outcome takeTurn() {
+        if (!turn) return Outcome::Ready;  // no turns to be had: go on without
+        const DWORD start = GetTickCount();
+        for (;;) {
+            const DWORD waited = WaitForSingleObject(turn.get(), kPollMilliseconds);
+            // An abandoned turn is taken over: its holder ended, its request went or not.
+            if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+                holdsTurn = true;
+                return Outcome::Ready;
+            }
+            if (waited != WAIT_TIMEOUT) return Outcome::Ready;
+            watchFirstInstance();
+            if (firstInstanceEnded()) return Outcome::FirstEnded;
+            if (!firstProcess && GetTickCount() - start > kHandOverMilliseconds) return Outcome::NotTaken;
+        }
+    }
+
+    // Writes the arguments and posts the request once the block names a listener thread of
+    // the first instance that takes it; retries for a few seconds.
+    Outcome handOver(const uint8_t* area) {
+        const DWORD start = GetTickCount();
+        for (;;) {
+            watchFirstInstance();
+            if (firstInstanceEnded()) return Outcome::FirstEnded;
+            if (firstProcess) {
+                const DWORD listenerThread = loadField(block, kListenerThreadOffset);
+                if (listenerThread != 0 && threadBelongsTo(listenerThread, firstProcessId)) {
+                    std::memcpy(block + kArgumentAreaOffset, area, kArgumentAreaSize);
+                    if (PostThreadMessageW(listenerThread, messageId, GetCurrentThreadId(), 0)) return Outcome::Posted;
+                }
+            }
+            if (GetTickCount() - start > kHandOverMilliseconds) return Outcome::NotTaken;
+            Sleep(kRetryMilliseconds);
+        }
+    }
+};
+
+SingleInstance::SingleInstance() = default;
+
+SingleInstance::~SingleInstance() {
+    teardown();
+    delete channel_;
+}
+
+bool SingleInstance::startListening(const std::wstring& instanceName) {
+    Channel& channel = *channel_;
+    if (channel.messageId == 0) return false;
+    RequestServer* server = new RequestServer;
+    channel.server = server;
+    server->messageId = channel.messageId;
+    server->mainStarted.reset(CreateEventW(nullptr, TRUE, FALSE, (instanceName + kMainStartedSuffix).c_str()));
+    // A previous first instance that is just ending may still hold its signalled event.
+    if (server->mainStarted && GetLastError() == ERROR_ALREADY_EXISTS) ResetEvent(server->mainStarted.get());
+    server->stopping.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!server->mainStarted || !server->stopping) return false;
+    storeField(channel.block, kMessageIdOffset, server->messageId);
+    storeField(channel.block, kFirstProcessOffset, GetCurrentProcessId());
+    ListenerContext* listener = new ListenerContext{server, channel.block};
+    server->retain();
+    channel.listener.reset(CreateThread(nullptr, 0, &listenerThread, listener, 0, &channel.listenerId));
+    if (!channel.listener) {
+        server->release();
+        delete listener;
+        return false;
+    }
+    return true;
+}
+
+bool SingleInstance::open(const std::wstring& instanceName, const std::vector<std::wstring>& arguments) {
+    UniqueKernelHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                  static_cast<DWORD>(kInstanceBlockSize), instanceName.c_str()));
+    if (!mapping) {
+        const DWORD error = GetLastError();
+        if (traceEnabled()) trace(kTopic, {L"no shared block (error ", decimalText(error), L"): single instance is off"});
+        return true;
+    }
+    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+    // The whole mapping: one that another program made smaller than the block is refused
+    // rather than read past its end.
+    os::UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
+    if (!view || mappedSize(view.get()) < kInstanceBlockSize) {
+        if (traceEnabled()) trace(kTopic, {L"the shared block cannot be mapped: single instance is off"});
+        return true;
+    }
+
+    Channel* channel = new Channel;
+    channel->mapping = std::move(mapping);
+    channel->block = static_cast<uint8_t*>(const_cast<void*>(view.get()));
+    channel->view = std::move(view);
+    channel->messageId = RegisterWindowMessageW(instanceName.c_str());
+    channel_ = channel;
+    if (!existed) {
+        if (!startListening(instanceName)) {
+            // Nobody may find a block without a listener: it goes with the channel.
+            delete channel_;
+            channel_ = nullptr;
+            if (traceEnabled()) trace(kTopic, {L"the first instance cannot listen: single instance is off"});
+            return true;
+        }
+        active_ = true;
+        first_ = true;
+        if (traceEnabled()) trace(kTopic, {L"first instance of ", instanceName});
+        return true;
+    }
+
+    active_ = true;
+    first_ = false;
+    if (traceEnabled()) trace(kTopic, {L"second instance of ", instanceName});
+    uint8_t area[kArgumentAreaSize];
+    if (!writeArgumentArea(arguments, area)) {
+        if (traceEnabled()) {
+            trace(kTopic, {L"the arguments need ", decimalText(static_cast<long long>(argumentAreaBytesNeeded(arguments))),
+                           L" bytes or hold an empty one after the first; the area holds ",
+                           decimalText(static_cast<long long>(kArgumentAreaSize)), L": not handed over"});
+        }
+        return false;
+    }
+    if (channel->messageId == 0) return false;
+    channel->turn.reset(CreateMutexW(nullptr, FALSE, (instanceName + kTurnSuffix).c_str()));
+    Channel::Outcome outcome = channel->takeTurn();
+    if (outcome == Channel::Outcome::Ready) outcome = channel->handOver(area);
+    switch (outcome) {
+        case Channel::Outcome::Ready:
+        case Channel::Outcome::Posted:
+            if (traceEnabled()) trace(kTopic, {L"arguments handed to process ", decimalText(channel->firstProcessId)});
+            return true;
+        case Channel::Outcome::FirstEnded:
+            channel->giveUpTurn();
+            if (traceEnabled()) trace(kTopic, {L"the first instance ended before it took the arguments"});
+            return true;
+        case Channel::Outcome::NotTaken:
+            break;
+    }
+    channel->giveUpTurn();
+    if (traceEnabled()) trace(kTopic, {L"no first instance took the arguments"});
+    return false;
+}
+
+int SingleInstance::waitForFirstInstanceReply() {
+    Channel* channel = channel_;
+    if (!isSecondInstance() || !channel) return kLaunchNotServed;
+    if (channel->firstEnded) return channel->firstExitCode;
+    const HANDLE first = channel->firstProcess.get();
+    int result = kLaunchNotServed;
+    for (bool ended = false;;) {
+        MSG message;
+        bool replied = false;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == channel->messageId) {
+                result = static_cast<int>(static_cast<uint32_t>(message.wParam));
+                replied = true;
+                break;
+            }
+        }
+        if (replied) break;
+        // Looked at once more after the end: a reply may have come just before it.
+        if (ended) {
+            result = exitCodeOf(first);
+            if (traceEnabled()) trace(kTopic, {L"the first instance ended without replying"});
+            break;
+        }
+        const DWORD woken = MsgWaitForMultipleObjects(1, &first, FALSE, kPollMilliseconds, QS_ALLPOSTMESSAGE);
+        if (woken == WAIT_OBJECT_0) ended = true;
+        if (woken == WAIT_FAILED) Sleep(kPollMilliseconds);
+    }
+    channel->giveUpTurn();
+    return result;
+}
+
+void SingleInstance::mainStarting(JavaVM* vm, const std::wstring& mainClass, bool stayAttached) {
+    if (!isFirstInstance() || !channel_ || !channel_->server) return;
+    RequestServer& server = *channel_->server;
+    server.vm = vm;
+    server.mainClass = mainClass;
+    server.stayAttached = stayAttached;
+    SetEvent(server.mainStarted.get());
+}
+
+void SingleInstance::stopServing() {
+    if (!channel_ || !channel_->server) return;
+    RequestServer& server = *channel_->server;
+    SetEvent(server.stopping.get());
+    AcquireSRWLockExclusive(&server.gate);
+    server.closed = true;
+    ReleaseSRWLockExclusive(&server.gate);
+}
+
+void SingleInstance::teardown() {
+    if (!active_ || !channel_) return;
+    Channel& channel = *channel_;
+    active_ = false;
+    if (!first_) {
+        channel.giveUpTurn();
+        channel.firstProcess.reset();
+        channel.view.reset();
+        channel.mapping.reset();
+        return;
+    }
+    stopServing();
+    // No second instance posts here any more; one that reads the block now waits for a
+    // listener that will not come, and ends after a few seconds.
+    storeField(channel.block, kListenerThreadOffset, 0);
+    bool listenerEnded = true;
+    if (channel.listener) {
+        // The first post may come before the listener has its queue: post again after a
+        // short wait until it has ended.
+        const DWORD start = GetTickCount();
+        for (;;) {
+            (void)PostThreadMessageW(channel.listenerId, WM_QUIT, 0, 0);
+            if (WaitForSingleObject(channel.listener.get(), kQuitWaitMilliseconds) != WAIT_TIMEOUT) break;
+            if (GetTickCount() - start > kListenerEndMilliseconds) {
+                listenerEnded = false;
+                break;
+            }
+        }
+        channel.listener.reset();
+    }
+    const DWORD start = GetTickCount();
+    while (channel.server->runningRequests.load() > 0 && GetTickCount() - start < kRequestEndMilliseconds) {
+        Sleep(kRetryMilliseconds);
+    }
+    if (!listenerEnded) {
+        // A listener that still runs may read the block: it stays mapped.
+        (void)channel.view.release();
+        (void)channel.mapping.release();
+        return;
+    }
+    channel.view.reset();
+    channel.mapping.reset();
+}
+
+void SingleInstance::closeMainStartedEvent() {
+    if (!channel_ || !channel_->server) return;
+    // The event goes with the last thread that still waits on it.
+    channel_->server->release();
+    channel_->server = nullptr;
+}
+
+}  // namespace jl

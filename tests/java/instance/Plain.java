@@ -1,0 +1,8 @@
+package instance;
+
+// An application without secondaryMain: forwarded launches get no reply.
+public class Plain {
+    public static void main(String[] args) throws Exception {
+        App.main(args);
+    }
+}
