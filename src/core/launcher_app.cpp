@@ -1,5 +1,6 @@
 #include "core/launcher_app.h"
 
+#include "config/settings_paths.h"
 #include "os/os.h"
 #include "support/files.h"
 #include "support/messages.h"
@@ -82,6 +83,13 @@ int LauncherApp::run() {
     if (singleInstance.isSecondInstance()) return singleInstance.waitForFirstInstanceReply();
 
     prepareJvmEnvironment(settings, runtime.jvmLibraryPath, jvm);
+    // The runtime's own folder serves its libraries' dependencies from the first one
+    // loaded on (the native splash comes before the JVM).
+    useRuntimeLibraryFolder(runtime.jvmLibraryPath);
+    if (!hasNoSplashSwitch(arguments)) {
+        std::wstring settingsPath;
+        if (settingsFilePath(settingsPath)) splash.start(settingsPath, runtime.jvmLibraryPath, settings);
+    }
     if (!host.loadJvmLibrary(runtime.jvmLibraryPath)) return -1;
     // A false result has been reported; the virtual machine still starts without them.
     (void)buildJvmOptions(settings, runtime.jvmLibraryPath, jvm, arguments);
@@ -96,14 +104,20 @@ int LauncherApp::run() {
         LauncherApp* app = LauncherApp::instance();
         if (app) app->singleInstance.mainStarting(app->host.javaVm(), app->settings.mainClass, app->runtime.ibmFamily);
     };
-    if (host.runJavaThread(launch, jvm) != 0) return -1;
+    launch.closeSplashWindow = closeLauncherSplashWindow;
+    if (host.runJavaThread(launch, jvm) != 0) {
+        splash.closeNativeSplash();
+        return -1;
+    }
     return 0;
 }
 
 void LauncherApp::term() {
+    splash.closeSplashWindow();
     host.destroyJavaVm();
     singleInstance.teardown();
     singleInstance.closeMainStartedEvent();
+    splash.closeNativeSplash();
     arguments.clear();
     jvm = JvmOptions{};
 }

@@ -9,6 +9,7 @@
 #include "jvm/java_host.h"
 #include "jvm/jvm_options.h"
 #include "runtime/runtime_search.h"
+#include "splash/splash.h"
 
 namespace jl {
 
@@ -34,6 +35,7 @@ public:
     RuntimeSearchResult runtime;  // the JVM library and the paired-launcher decision
     JvmOptions jvm;
     JavaHost host;
+    Splash splash;
     SingleInstance singleInstance;
 
 private:

@@ -184,9 +184,12 @@ wait "$waiting"; code=$?
 expect_eq "$code" 255 "the first instance ended without replying"
 
 start_first
+connected=$(($(sockets) + 1))
 (cd "$JL_WORK/elsewhere" && exec timeout 30 "$dir/tool" waiting) >/dev/null 2>&1 &
 waiting=$!
-sleep 0.5
+# Accepted connections show the first instance's name too: wait until it took this one.
+for _ in $(seq 1 400); do [ "$(sockets)" -ge "$connected" ] && break; sleep 0.01; done
+[ "$(sockets)" -ge "$connected" ] || fail "the second instance did not reach the first"
 kill -9 "$(pgrep -P "$first_pid")"
 start=$SECONDS
 wait "$waiting"; code=$?

@@ -69,6 +69,8 @@ bool openForWriting(const std::string& path, bool append) {
     return true;
 }
 
+bool fileExists(const std::string& path) { return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 void writeStandardError(const std::string& bytes) {
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -123,6 +125,8 @@ bool openForWriting(const std::string& path, bool append) {
     std::fclose(f);
     return true;
 }
+
+bool fileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
 void writeStandardError(const std::string& bytes) {
     ssize_t ignored = ::write(2, bytes.data(), bytes.size());

@@ -13,6 +13,7 @@ bool environmentValue(const char* name, std::string& value);
 void appendToFile(const std::string& path, const std::string& bytes);
 // Creates or truncates the file (append: opens it for appending); false when it cannot.
 bool openForWriting(const std::string& path, bool append);
+bool fileExists(const std::string& path);
 void writeStandardError(const std::string& bytes);
 // Size of the calling thread's stack: its reservation on Windows, its pthread stack size
 // on Linux.

@@ -23,6 +23,11 @@ namespace testjvm {
 //   TESTJVM_EXIT_CODE       the code app/Exits and app/ExitsLater pass to System.exit (3)
 //   TESTJVM_EXIT_DELAY      milliseconds app/ExitsLater's thread waits (1000)
 //   TESTJVM_SECONDARY_RESULT what the int form of secondaryMain returns (7)
+//   TESTJVM_SECONDARY_DELAY milliseconds either form of secondaryMain takes (0)
+//   TESTJVM_MAIN_DELAY      milliseconds the main of a class that records its arguments
+//                           or has a secondaryMain takes before it returns (0); it
+//                           returns earlier once the file TESTJVM_MAIN_STOP exists
+//   TESTJVM_CREATE_DELAY    milliseconds JNI_CreateJavaVM takes (0)
 //   TESTJVM_HELPER          "missing": no launcher helper class; "nomethod": it has no
 //                           checkAndLoadMain; "null": checkAndLoadMain throws
 //   TESTJVM_FAIL            comma-separated JNI function names, each optionally with
@@ -39,6 +44,10 @@ struct Control {
     Int exitCode = 3;
     int exitDelay = 1000;
     Int secondaryResult = 7;
+    int secondaryDelay = 0;
+    int mainDelay = 0;
+    int createDelay = 0;
+    std::string mainStop;
     std::string helper;
     std::vector<std::pair<std::string, int>> failures;  // name, call number (0: every call)
     std::map<std::string, int> calls;
@@ -61,6 +70,10 @@ void readControl() {
     c.exitCode = numberOr("TESTJVM_EXIT_CODE", 3);
     c.exitDelay = numberOr("TESTJVM_EXIT_DELAY", 1000);
     c.secondaryResult = numberOr("TESTJVM_SECONDARY_RESULT", 7);
+    c.secondaryDelay = numberOr("TESTJVM_SECONDARY_DELAY", 0);
+    c.mainDelay = numberOr("TESTJVM_MAIN_DELAY", 0);
+    c.createDelay = numberOr("TESTJVM_CREATE_DELAY", 0);
+    environmentValue("TESTJVM_MAIN_STOP", c.mainStop);
     environmentValue("TESTJVM_HELPER", c.helper);
     std::string failures;
     environmentValue("TESTJVM_FAIL", failures);
@@ -571,16 +584,30 @@ static Ref TJ_CALL tj_NewObjectA(Env*, Ref c, const Method* m, const Value* valu
     return newObjectWith(c, m, args);
 }
 
+// One write for the whole list, so that lists of calls running at the same time (the
+// forwarded launches of single instance) never interleave in the log.
 std::string recordArguments(const char* what, Ref array) {
     std::string line = std::string(what) + " args=" + std::to_string(array ? array->elements.size() : 0);
-    record(line);
+    std::string block = line;
     if (array) {
         for (size_t i = 0; i < array->elements.size(); ++i) {
             Ref s = array->elements[i];
-            record("arg " + std::to_string(i) + ": " + (s ? toUtf8(s->chars, true) : std::string("(null)")));
+            block += "\narg " + std::to_string(i) + ": " + (s ? toUtf8(s->chars, true) : std::string("(null)"));
         }
     }
+    record(block);
     return line;
+}
+
+// A main that keeps its process alive for a while: until the stop file exists or the
+// delay has passed.
+void mainDelay() {
+    const int delay = control.mainDelay;
+    const std::string stop = control.mainStop;
+    for (int waited = 0; waited < delay; waited += 20) {
+        if (!stop.empty() && fileExists(stop)) break;
+        sleepMilliseconds(20);
+    }
 }
 
 void runMain(Ref c, Ref array) {
@@ -600,7 +627,7 @@ void runMain(Ref c, Ref array) {
             });
             break;
         }
-        default: break;
+        default: mainDelay(); break;
     }
     record("main returns");
 }
@@ -608,7 +635,12 @@ void runMain(Ref c, Ref array) {
 static void callVoid(Ref target, const Method* m, Arguments& args, bool isStatic) {
     switch (m->id) {
         case MethodId::Main: runMain(target, args.ref()); break;
-        case MethodId::SecondaryMainVoid: recordArguments("secondaryMain void", args.ref()); break;
+        case MethodId::SecondaryMainVoid: {
+            const std::string line = recordArguments("secondaryMain void", args.ref());
+            sleepMilliseconds(control.secondaryDelay);
+            record(line + " returns");
+            break;
+        }
         case MethodId::SystemSetOut:
         case MethodId::SystemSetErr: {
             Ref stream = args.ref();
@@ -668,7 +700,9 @@ static Ref callObject(Ref target, const Method* m, Arguments& args) {
 
 static Int callInt(Ref, const Method* m, Arguments& args) {
     if (m->id == MethodId::SecondaryMainInt) {
-        recordArguments("secondaryMain int", args.ref());
+        const std::string line = recordArguments("secondaryMain int", args.ref());
+        sleepMilliseconds(control.secondaryDelay);
+        record(line + " returns " + std::to_string(control.secondaryResult));
         return control.secondaryResult;
     }
     raise("java/lang/IllegalStateException", std::string("not an int method: ") + m->name);
@@ -1009,6 +1043,7 @@ Int getDefaultInitArgs(void* argsBlock) {
 
 Int createVm(Vm** vm, void** env, void* argsBlock) {
     readControl();
+    if (control.createDelay > 0) sleepMilliseconds(control.createDelay);
     const VmInitArgs* args = static_cast<const VmInitArgs*>(argsBlock);
     record("CreateJavaVM version=" + hex(args->version) + " options=" + std::to_string(args->nOptions) +
            " ignoreUnrecognized=" + std::to_string(args->ignoreUnrecognized));

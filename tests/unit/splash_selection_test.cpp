@@ -1,15 +1,12 @@
 // Which splash a launch shows, the "Display" keys it is chosen by, and the runtime's
-// native splash library driven through its four entries (fake entries here, and the
-// test splash library of tests/testsplash where it was built).
+// native splash library driven through its four entries (fake entries here; the real
+// loading is exercised end to end with tests/testsplash).
 #include "splash/native_splash.h"
-#include "splash/splash.h"
 #include "splash/splash_selection.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -203,109 +200,6 @@ TEST(NativeSplash, LibraryThatCannotBeLoadedIsNoSplash) {
     EXPECT_FALSE(splash.start(folder.path(L"missing") + os::kPathSeparator + kNativeSplashLibraryName, L"a.png"));
     EXPECT_FALSE(splash.start(folder.write(kNativeSplashLibraryName, "not a library"), L"a.png"));
     EXPECT_FALSE(splash.holdsCloseEntry());
-}
-
-// --- the test splash library of tests/testsplash --------------------------------------
-
-#ifdef _WIN32
-const wchar_t* const kLibraryPrefix = L"";
-const wchar_t* const kLibrarySuffix = L".dll";
-#else
-const wchar_t* const kLibraryPrefix = L"lib";
-const wchar_t* const kLibrarySuffix = L".so";
-#endif
-
-// The variants are built beside this test program, in testsplash/.
-std::wstring testSplashPath(const std::wstring& variant) {
-    std::wstring self;
-    uint32_t error = 0;
-    if (!os::modulePath(self, error)) return {};
-    const std::wstring path = self.substr(0, self.find_last_of(os::kPathSeparator) + 1) + L"testsplash" +
-                              os::kPathSeparator + kLibraryPrefix + variant + kLibrarySuffix;
-    os::FindResult match;
-    return os::findFirstFile(path, match) == 0 ? path : std::wstring();
-}
-
-std::vector<std::string> readLines(const std::wstring& path) {
-    std::ifstream in(os::toUtf8(path));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-class TestSplashLibrary : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(os::setEnvironment(L"TESTSPLASH_LOG", log_)); }
-    void TearDown() override { (void)os::setEnvironment(L"TESTSPLASH_LOG", L""); }
-    std::vector<std::string> log() const { return readLines(log_); }
-
-    TempFolder folder_;
-    std::wstring log_ = folder_.path(L"testsplash.log");
-};
-
-TEST_F(TestSplashLibrary, EntriesAreCalledThroughTheLoadedLibrary) {
-    const std::wstring library = testSplashPath(L"splashscreen");
-    if (library.empty()) GTEST_SKIP() << "the test splash library was not built";
-    NativeSplash splash;
-    ASSERT_TRUE(splash.start(library, L"splash.png"));
-    splash.close();
-    splash.close();
-    EXPECT_EQ(log(), (Calls{"SplashInit", "SplashLoadFile splash.png", "SplashSetFileJarName splash.png|",
-                            "SplashClose"}));
-}
-
-TEST_F(TestSplashLibrary, LibraryWithoutJarNameEntryKeepsItsClose) {
-    const std::wstring library = testSplashPath(L"splashscreen_nojar");
-    if (library.empty()) GTEST_SKIP() << "the test splash library was not built";
-    NativeSplash splash;
-    EXPECT_FALSE(splash.start(library, L"splash.png"));
-    EXPECT_TRUE(splash.holdsCloseEntry());
-    splash.close();
-    EXPECT_EQ(log(), Calls{"SplashClose"});
-}
-
-// The whole step: the library found beside the runtime's JVM library, preferred, and
-// started instead of any window. The preference off leaves it alone where the platform
-// has a window of its own.
-TEST_F(TestSplashLibrary, SplashStepUsesThePreferredNativeLibrary) {
-    const std::wstring built = testSplashPath(L"splashscreen");
-    if (built.empty()) GTEST_SKIP() << "the test splash library was not built";
-    std::ifstream in(os::toUtf8(built), std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    const std::wstring jvm = folder_.path(FakeRuntime::kJvm);
-    (void)folder_.write(std::wstring(FakeRuntime::kLibraryFolder) + os::kPathSeparator + kNativeSplashLibraryName,
-                        bytes.str());
-    const std::wstring ini = folder_.write(
-        L"tool.ini", "[Display]\r\nSplash Screen=splash.png\r\nPreffer Native Splash Screen=yes\r\n");
-
-    Splash splash;
-    LaunchSettings settings;
-    splash.start(ini, jvm, settings);
-    EXPECT_EQ(settings.splashImage, L"splash.png");
-    EXPECT_TRUE(settings.preferNativeSplash);
-    EXPECT_TRUE(splash.holdsNativeClose());
-    EXPECT_FALSE(splash.windowStarted());
-    splash.closeSplashWindow();
-    splash.closeNativeSplash();
-    splash.closeNativeSplash();
-    EXPECT_EQ(log(), (Calls{"SplashInit", "SplashLoadFile splash.png", "SplashSetFileJarName splash.png|",
-                            "SplashClose"}));
-}
-
-TEST_F(TestSplashLibrary, NoImageNoSplash) {
-    TempFolder folder;
-    const std::wstring jvm = folder.path(FakeRuntime::kJvm);
-    (void)folder.write(std::wstring(FakeRuntime::kLibraryFolder) + os::kPathSeparator + kNativeSplashLibraryName,
-                       "never loaded");
-    const std::wstring ini = folder.write(
-        L"tool.ini", "[Display]\r\nSplash Screen=\r\nSplash Screen Shadow=true\r\nPreffer Native Splash Screen=yes\r\n");
-    Splash splash;
-    LaunchSettings settings;
-    splash.start(ini, jvm, settings);
-    EXPECT_FALSE(splash.holdsNativeClose());
-    EXPECT_FALSE(splash.windowStarted());
-    EXPECT_EQ(log(), Calls{});
 }
 
 }  // namespace

@@ -12,9 +12,6 @@
 #include <chrono>
 #include <cstring>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,7 +19,6 @@
 #include "../unit/temp_folder.h"
 #include "os/os.h"
 #include "screen_capture.h"
-#include "splash/splash.h"
 #include "splash/splash_layout.h"
 #include "support/messages.h"
 
@@ -452,47 +448,6 @@ TEST_F(SplashWindowTest, ClosingWaitsBetweenQuitRequests) {
     // The request is repeated, but with a pause: no more than one per 10 ms.
     EXPECT_GE(requests.count(), 1);
     EXPECT_LE(requests.count(), 2 + took.count() / 10) << "closing took " << took.count() << " ms";
-}
-
-// --- the splash step with a native library that cannot show the image ---------------
-
-std::wstring testSplashLibrary(const wchar_t* variant) {
-    std::wstring self;
-    uint32_t error = 0;
-    if (!os::modulePath(self, error)) return {};
-    const std::wstring path = self.substr(0, self.rfind(L'\\') + 1) + L"testsplash\\" + variant + L".dll";
-    return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES ? std::wstring() : path;
-}
-
-TEST_F(SplashWindowTest, NativeLibraryWithoutJarNameEntryLeadsToTheOwnWindow) {
-    const std::wstring built = testSplashLibrary(L"splashscreen_nojar");
-    if (built.empty()) GTEST_SKIP() << "the test splash library was not built";
-    const std::wstring bin = folder_.path(L"rt\\bin");
-    std::filesystem::create_directories(std::filesystem::path(bin));
-    ASSERT_TRUE(CopyFileW(built.c_str(), (bin + L"\\splashscreen.dll").c_str(), FALSE));
-    // The library stays loaded, so a folder of an earlier run may still be there.
-    const std::wstring log = folder_.path(L"testsplash.log");
-    DeleteFileW(log.c_str());
-    ASSERT_TRUE(os::setEnvironment(L"TESTSPLASH_LOG", log));
-
-    Splash splash;
-    splash.show(testImage("small.gif"), false, true, bin + L"\\client\\jvm.dll");
-    EXPECT_TRUE(splash.holdsNativeClose());
-    EXPECT_TRUE(splash.windowStarted());
-    HWND window = waitForSplash();
-    ASSERT_NE(window, nullptr);
-    // What the Java thread calls after an uncaught exception.
-    closeLauncherSplashWindow();
-    EXPECT_FALSE(splash.windowStarted());
-    EXPECT_FALSE(IsWindow(window));
-    splash.closeNativeSplash();
-    splash.closeNativeSplash();
-    (void)os::setEnvironment(L"TESTSPLASH_LOG", L"");
-
-    std::ifstream in{std::filesystem::path(log)};
-    std::stringstream calls;
-    calls << in.rdbuf();
-    EXPECT_EQ(calls.str(), "SplashClose\n");
 }
 
 }  // namespace
