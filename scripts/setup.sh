@@ -8,7 +8,7 @@ packages=(cmake make g++ git python3
   clang libclang-rt-14-dev
   openjdk-17-jdk-headless
   wine wine64 wine32:i386
-  xvfb x11-utils xdotool imagemagick openbox hyperfine fonts-wqy-microhei)
+  xvfb x11-utils xdotool imagemagick openbox hyperfine time fonts-wqy-microhei)
 
 missing=()
 for p in "${packages[@]}"; do

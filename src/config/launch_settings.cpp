@@ -39,12 +39,12 @@ std::wstring readJrePath(const SettingsStore& store, const std::wstring& executa
         if (fileFound(userFile)) {
             std::wstring value = IniFile(userFile).readString(kRuntimeSection, L"JRE Path");
             if (traceEnabled()) {
-                trace(kTopic, {L"per-user settings file ", userFile, L": found; [", kRuntimeSection,
-                               L"] JRE Path = ", traceQuoted(value)});
+                trace(kTopic, {"per-user settings file ", userFile, ": found; [", kRuntimeSection,
+                               "] JRE Path = ", traceQuoted(value)});
             }
             return value;
         }
-        if (traceEnabled()) trace(kTopic, {L"per-user settings file ", userFile, L": missing"});
+        if (traceEnabled()) trace(kTopic, {"per-user settings file ", userFile, ": missing"});
     }
     return store.readString(kRuntimeSection, L"JRE Path");
 }
@@ -105,7 +105,7 @@ bool isYesIgnoringCase(const std::wstring& value) { return equalsIgnoreCase(valu
 bool readLaunchSettings(LaunchSettings& settings) {
     std::wstring settingsPath;
     if (!settingsFilePath(settingsPath)) {
-        if (traceEnabled()) trace(kTopic, {L"no settings file path can be formed for this executable"});
+        if (traceEnabled()) trace(kTopic, {"no settings file path can be formed for this executable"});
         return false;
     }
     std::wstring executablePath;
@@ -116,8 +116,8 @@ bool readLaunchSettings(LaunchSettings& settings) {
 bool readLaunchSettingsFrom(const std::wstring& settingsPath, const std::wstring& executablePath,
                             LaunchSettings& settings) {
     if (traceEnabled()) {
-        trace(kTopic, {L"executable ", executablePath, L"; settings file ", settingsPath,
-                       fileFound(settingsPath) ? L": found" : L": missing"});
+        trace(kTopic, {"executable ", executablePath, "; settings file ", settingsPath,
+                       fileFound(settingsPath) ? ": found" : ": missing"});
     }
     IniFile file(settingsPath);
     settings.productCode = file.readString(kProductInformation, L"Product Code");
@@ -127,8 +127,9 @@ bool readLaunchSettingsFrom(const std::wstring& settingsPath, const std::wstring
     // The embedded layer is keyed by the upgrade code, so the store comes after it.
     SettingsStore store = SettingsStore::open(settingsPath, settings.upgradeCode);
     if (traceEnabled()) {
-        trace(kTopic, {store.hasEmbeddedLayer() ? L"embedded settings layer: present (its text is not traced)"
-                                                : L"embedded settings layer: none, or not readable with this Upgrade Code"});
+        trace(kTopic, {"embedded settings layer: ", store.hasEmbeddedLayer()
+                                                        ? "present (its text is not traced)"
+                                                        : "none, or not readable with this Upgrade Code"});
     }
     settings.minimumVersion = minimumVersionFromSetting(store.readString(kRuntimeSection, L"Minimum Version"));
     settings.maximumVersion = maximumVersionFromSetting(store.readString(kRuntimeSection, L"Maximum Version"));
@@ -140,7 +141,7 @@ bool readLaunchSettingsFrom(const std::wstring& settingsPath, const std::wstring
     settings.vmProvider = interpretVmProvider(store.readString(kRuntimeSection, L"VM Provider"));
     settings.mainClass = interpretMainClass(store.readString(kRuntimeSection, L"Main Class"));
     if (settings.mainClass.empty()) {
-        if (traceEnabled()) trace(kTopic, {L"no Main Class: the launch ends here (message 210)"});
+        if (traceEnabled()) trace(kTopic, {"no Main Class: the launch ends here (message 210)"});
         reportError(kMsgMainClassMissing);
         return false;
     }

@@ -23,16 +23,16 @@ void traceRead(const std::wstring& section, const std::wstring& key, const std::
                bool fromEmbedded, const std::wstring& extension) {
     const std::wstring name = L"[" + section + L"] " + key;
     if (!fileValue.empty()) {
-        trace(L"settings", {name, L" = ", traceQuoted(fileValue), L" (settings file)"});
+        trace(L"settings", {name, " = ", traceQuoted(fileValue), " (settings file)"});
     } else if (fromEmbedded && !extension.empty()) {
-        trace(L"settings", {name, L": the embedded value (not shown), extended by [", section, L"+] ",
+        trace(L"settings", {name, ": the embedded value (not shown), extended by [", section, "+] ",
                             traceQuoted(extension)});
     } else if (fromEmbedded) {
-        trace(L"settings", {name, L": the embedded value (not shown)"});
+        trace(L"settings", {name, ": the embedded value (not shown)"});
     } else if (!extension.empty()) {
-        trace(L"settings", {name, L" = ", traceQuoted(extension), L" (settings file, [", section, L"+])"});
+        trace(L"settings", {name, " = ", traceQuoted(extension), " (settings file, [", section, "+])"});
     } else {
-        trace(L"settings", {name, L": not set"});
+        trace(L"settings", {name, ": not set"});
     }
 }
 

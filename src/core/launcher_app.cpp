@@ -5,6 +5,7 @@
 #include "support/files.h"
 #include "support/messages.h"
 #include "support/text.h"
+#include "support/trace.h"
 
 namespace jl {
 
@@ -128,6 +129,7 @@ int runLauncher() {
     int exitCode = -1;
     if (app.init()) exitCode = app.run();
     app.term();
+    if (traceEnabled()) trace(L"launch", {"exit code ", decimalText(exitCode)});
     return exitCode;
 }
 

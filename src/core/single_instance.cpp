@@ -34,7 +34,7 @@ bool SingleInstance::setup(const LaunchSettings& settings, const std::vector<std
     }
     std::wstring executablePath;
     if (!getModulePath(executablePath)) return true;
-    return open(instanceNameFor(executablePath), arguments);
+    return claimOrHandOver(instanceNameFor(executablePath), arguments);
 }
 
 }  // namespace jl

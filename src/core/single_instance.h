@@ -39,6 +39,11 @@ public:
     // "yes", and when its objects cannot be had.
     [[nodiscard]] bool setup(const LaunchSettings& settings, const std::vector<std::wstring>& arguments);
 
+    // What setup does once single instance applies, for the instance named
+    // `instanceName`: claims it as the first instance, or hands the arguments to the one
+    // that holds it. The same results as setup.
+    [[nodiscard]] bool claimOrHandOver(const std::wstring& instanceName, const std::vector<std::wstring>& arguments);
+
     bool active() const { return active_; }
     bool isFirstInstance() const { return active_ && first_; }
     bool isSecondInstance() const { return active_ && !first_; }
@@ -67,7 +72,6 @@ public:
 private:
     struct Channel;  // the platform's objects
 
-    [[nodiscard]] bool open(const std::wstring& instanceName, const std::vector<std::wstring>& arguments);
     // First instance: the listener and what its request threads share.
     [[nodiscard]] bool startListening(const std::wstring& instanceName);
 

@@ -295,7 +295,7 @@ bool SingleInstance::startListening(const std::wstring&) {
     return channel.listening;
 }
 
-bool SingleInstance::open(const std::wstring& instanceName, const std::vector<std::wstring>& arguments) {
+bool SingleInstance::claimOrHandOver(const std::wstring& instanceName, const std::vector<std::wstring>& arguments) {
     socklen_t length = 0;
     const sockaddr_un address = instanceAddress(instanceName, length);
     uint8_t area[kArgumentAreaSize];

@@ -218,7 +218,7 @@ struct SingleInstance::Channel {
         if (firstProcess) return;
         if (loadField(block, kMessageIdOffset) != messageId) return;
         const DWORD processId = loadField(block, kFirstProcessOffset);
-        if (processId == 0 || processId == GetCurrentProcessId()) return;
+        if (processId == 0) return;
         firstProcess.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
         if (firstProcess) firstProcessId = processId;
     }
@@ -302,7 +302,7 @@ bool SingleInstance::startListening(const std::wstring& instanceName) {
     return true;
 }
 
-bool SingleInstance::open(const std::wstring& instanceName, const std::vector<std::wstring>& arguments) {
+bool SingleInstance::claimOrHandOver(const std::wstring& instanceName, const std::vector<std::wstring>& arguments) {
     UniqueKernelHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                                   static_cast<DWORD>(kInstanceBlockSize), instanceName.c_str()));
     if (!mapping) {

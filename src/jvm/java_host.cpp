@@ -10,6 +10,8 @@
 #include "os/os.h"
 #include "support/messages.h"
 #include "support/paths.h"
+#include "support/text.h"
+#include "support/trace.h"
 
 namespace jl {
 
@@ -40,14 +42,38 @@ struct Jdk11InitArgs {
 
 constexpr jint kLauncherHelperModeClass = 1;  // checkAndLoadMain: the argument names a class
 
+constexpr wchar_t kTopic[] = L"jvm";
+
 std::atomic<const VmExitListener*> exitListener{nullptr};
 
+// Lines of the trace: a text, a text and a number, a text and the pending exception's
+// text (the exception stays pending).
+void traceText(const char* text) {
+    if (traceEnabled()) trace(kTopic, {text});
+}
+void traceNumber(const char* what, long long number) {
+    if (traceEnabled()) trace(kTopic, {what, decimalText(number)});
+}
+void traceException(JNIEnv* env, const char* what) {
+    if (traceEnabled()) trace(kTopic, {what, pendingExceptionText(env)});
+}
+void traceFound(JNIEnv* env, const char* what, bool found) {
+    if (!found) {
+        traceException(env, what);
+    } else if (traceEnabled()) {
+        trace(kTopic, {what, "found"});
+    }
+}
+
 void JNICALL exitHook(jint code) {
+    // The launcher helper also exits this way when it rejects the main class.
+    traceNumber("VM exit ", code);
     const VmExitListener* listener = exitListener.load();
     if (listener && listener->exit) listener->exit(static_cast<int>(code));
 }
 
 void JNICALL abortHook() {
+    traceText("VM abort");
     const VmExitListener* listener = exitListener.load();
     if (listener && listener->abort) listener->abort();
 }
@@ -64,6 +90,25 @@ std::wstring dottedClassName(std::wstring name) {
 }
 
 }  // namespace
+
+std::wstring pendingExceptionText(JNIEnv* env) {
+    std::wstring text(1, L'?');
+    jthrowable pending = env->ExceptionOccurred();
+    if (!pending) return text;
+    env->ExceptionClear();
+    jclass type = env->GetObjectClass(pending);
+    if (jmethodID toString = env->GetMethodID(type, "toString", "()Ljava/lang/String;")) {
+        if (jstring value = static_cast<jstring>(env->CallObjectMethod(pending, toString))) {
+            text = fromJavaString(value, env);
+            env->DeleteLocalRef(value);
+        }
+    }
+    env->ExceptionClear();
+    env->DeleteLocalRef(type);
+    (void)env->Throw(pending);
+    env->DeleteLocalRef(pending);
+    return text;
+}
 
 void setVmExitListener(const VmExitListener* listener) { exitListener.store(listener); }
 
@@ -88,6 +133,7 @@ bool JavaHost::loadJvmLibrary(const std::wstring& jvmLibraryPath) {
     void* library = os::loadLibrary(jvmLibraryPath);
     if (!library) {
         const uint32_t error = os::lastError();
+        traceNumber("JVM library not loaded, error ", error);
         reportError(kMsgJvmLibraryLoadFailed, jvmLibraryPath, error);
         return false;
     }
@@ -98,6 +144,7 @@ bool JavaHost::loadJvmLibrary(const std::wstring& jvmLibraryPath) {
     }
     if (!createJavaVm_ || !getDefaultInitArgs_) {
         const uint32_t error = os::lastError();
+        traceText("no JNI entry points");
         reportError(kMsgWindowsException, loadMessage(kMsgCreateJavaVmMissing), error);
         createJavaVm_ = nullptr;
         getDefaultInitArgs_ = nullptr;
@@ -141,6 +188,7 @@ int JavaHost::javaThreadMain() {
     }
     if (launch_->keepThreadInVm) os::sleepForever();
     const jint detached = vm_->DetachCurrentThread();
+    if (detached != JNI_OK) traceNumber("DetachCurrentThread: ", detached);
     env_ = nullptr;
     destroyJavaVm();
     return detached == JNI_OK ? 0 : 1;
@@ -178,6 +226,7 @@ bool JavaHost::createJavaVm() {
     JavaVM* vm = nullptr;
     JNIEnv* env = nullptr;
     const jint result = createJavaVm_(&vm, reinterpret_cast<void**>(&env), &args);
+    traceNumber("JNI_CreateJavaVM: ", result);
     if (result != JNI_OK) {
         const unsigned reasonId = createJavaVmReasonId(result);
         reportError(kMsgJniException, loadMessage(kMsgCreateJavaVmFailed),
@@ -198,6 +247,7 @@ jclass JavaHost::loadThroughLauncherHelper() {
     jclass helper = findClassFromBootLoader_(env_, "sun/launcher/LauncherHelper");
     if (!helper) {
         env_->ExceptionClear();
+        traceText("main class: no launcher helper");
         return nullptr;
     }
     jclass mainClass = nullptr;
@@ -205,18 +255,43 @@ jclass JavaHost::loadThroughLauncherHelper() {
         env_->GetStaticMethodID(helper, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;");
     if (checkAndLoadMain) {
         if (jstring name = toJavaString(dottedClassName(launch_->mainClass), env_)) {
+            traceText("main class: LauncherHelper.checkAndLoadMain");
             mainClass = static_cast<jclass>(env_->CallStaticObjectMethod(
                 helper, checkAndLoadMain, static_cast<jboolean>(JNI_TRUE), kLauncherHelperModeClass, name));
             env_->DeleteLocalRef(name);
         }
     }
-    if (env_->ExceptionCheck()) {
+    if (env_->ExceptionCheck() || !mainClass) {
+        traceException(env_, "main class: helper failed: ");
         env_->ExceptionClear();
         if (mainClass) env_->DeleteLocalRef(mainClass);
         mainClass = nullptr;
+    } else {
+        readMainForm(helper);
     }
     env_->DeleteLocalRef(helper);
     return mainClass;
+}
+
+void JavaHost::readMainForm(jclass helper) {
+    // Older helpers have neither field: their main is a static main(String[]).
+    bool flags[] = {true, false};
+    const char* const names[] = {"isStaticMain", "noArgMain"};
+    bool reported = false;
+    for (int i = 0; i < 2; ++i) {
+        if (jfieldID field = env_->GetStaticFieldID(helper, names[i], "Z")) {
+            flags[i] = env_->GetStaticBooleanField(helper, field) == JNI_TRUE;
+            reported = true;
+        } else {
+            env_->ExceptionClear();
+        }
+    }
+    mainIsStatic_ = flags[0];
+    mainTakesArguments_ = !flags[1];
+    if (traceEnabled()) {
+        trace(kTopic, {"main class: loaded; main is ", mainIsStatic_ ? "static" : "instance",
+                       mainTakesArguments_ ? ", with String[]" : ", without parameters", reported ? "" : " (not said)"});
+    }
 }
 
 jclass JavaHost::findClassDirectly() {
@@ -234,6 +309,7 @@ jclass JavaHost::findClassDirectly() {
     jclass mainClass = env_->FindClass(modifiedUtf8);
     env_->ReleaseStringUTFChars(name, modifiedUtf8);
     env_->DeleteLocalRef(name);
+    traceFound(env_, "main class: FindClass: ", mainClass != nullptr);
     if (!mainClass) {
         describePendingException(env_);
         // The name as configured, in UTF-16: the modified UTF-8 bytes read through a
@@ -246,15 +322,22 @@ jclass JavaHost::findClassDirectly() {
 jclass JavaHost::findMainClass() {
     if (findClassFromBootLoader_) {
         if (jclass mainClass = loadThroughLauncherHelper()) return mainClass;
+    } else {
+        traceText("main class: no launcher helper");
     }
     return findClassDirectly();
 }
 
 bool JavaHost::runMainClass() {
+    mainIsStatic_ = true;
+    mainTakesArguments_ = true;
     jclass mainClass = findMainClass();
     if (!mainClass) return false;
 
-    jmethodID mainMethod = env_->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
+    const char* signature = mainTakesArguments_ ? "([Ljava/lang/String;)V" : "()V";
+    jmethodID mainMethod = mainIsStatic_ ? env_->GetStaticMethodID(mainClass, "main", signature)
+                                         : env_->GetMethodID(mainClass, "main", signature);
+    traceFound(env_, "main method: ", mainMethod != nullptr);
     if (!mainMethod) {
         jthrowable pending = env_->ExceptionOccurred();
         if (!pending) {
@@ -276,24 +359,43 @@ bool JavaHost::runMainClass() {
         return false;
     }
 
-    jobjectArray arguments = toJavaStringArray(launch_->arguments, env_);
-    if (!arguments) {
-        describePendingException(env_);
+    jobjectArray arguments = nullptr;
+    if (mainTakesArguments_) {
+        arguments = toJavaStringArray(launch_->arguments, env_);
+        if (!arguments) {
+            describePendingException(env_);
+            return false;
+        }
+    }
+    // The helper that reported an instance main has checked for the constructor.
+    jmethodID constructor = mainIsStatic_ ? nullptr : env_->GetMethodID(mainClass, "<init>", "()V");
+    if (!mainIsStatic_ && !constructor) {
+        traceException(env_, "constructor: ");
         return false;
     }
 
     if (launch_->mainStarting) launch_->mainStarting();
-    env_->CallStaticVoidMethod(mainClass, mainMethod, arguments);
+    if (mainIsStatic_) {
+        env_->CallStaticVoidMethod(mainClass, mainMethod, arguments);
+    } else if (jobject instance = env_->NewObject(mainClass, constructor)) {
+        // The constructor is the program's own code: an exception it throws is handled
+        // as one of main.
+        env_->CallVoidMethod(instance, mainMethod, arguments);
+        env_->DeleteLocalRef(instance);
+    }
 
     if (env_->ExceptionCheck()) {
+        traceException(env_, "main threw ");
         if (launch_->closeSplashWindow) launch_->closeSplashWindow();
         // Without the dialog the exception stays pending; the virtual machine reports it
         // as uncaught when the thread detaches.
         if (launch_->failureCheck && showJavaExceptionDialog(env_) == ExceptionChoice::Stop) {
             callJavaSystemExit(env_, -1);
         }
+    } else {
+        traceText("main returned");
     }
-    env_->DeleteLocalRef(arguments);
+    if (arguments) env_->DeleteLocalRef(arguments);
     env_->DeleteLocalRef(mainClass);
     return true;
 }

@@ -69,6 +69,7 @@ private:
     jclass findMainClass();
     jclass loadThroughLauncherHelper();
     jclass findClassDirectly();
+    void readMainForm(jclass helper);
     void leaveJavaVm();
 
     CreateJavaVmEntry createJavaVm_ = nullptr;
@@ -79,6 +80,11 @@ private:
     JNIEnv* env_ = nullptr;
     const JavaLaunch* launch_ = nullptr;
     const JvmOptions* jvm_ = nullptr;
+    // How main is called. The launcher helper of Java 25 also accepts an instance main
+    // (called on an object made with the class's no-argument constructor) and a main
+    // without parameters, and says which it found; otherwise a static main(String[]).
+    bool mainIsStatic_ = true;
+    bool mainTakesArguments_ = true;
 };
 
 // Makes the runtime's bin folder (two components above its JVM library) the folder
@@ -86,6 +92,10 @@ private:
 // directory. To be called before the first library of the runtime is loaded, the native
 // splash included; loadJvmLibrary calls it too.
 void useRuntimeLibraryFolder(const std::wstring& jvmLibraryPath);
+
+// The pending exception's toString() for the trace, "?" when it cannot be had; the
+// exception stays pending.
+std::wstring pendingExceptionText(JNIEnv* env);
 
 // The message that explains a failed JNI_CreateJavaVM result (225-230), 0 for none.
 unsigned createJavaVmReasonId(jint result);

@@ -8,6 +8,7 @@
 #include "support/messages.h"
 #include "support/paths.h"
 #include "support/text.h"
+#include "support/trace.h"
 
 namespace jl {
 
@@ -20,6 +21,23 @@ const wchar_t kPathVariable[] = L"Path";
 #else
 const wchar_t kPathVariable[] = L"PATH";
 #endif
+
+// Traces the options, unless their text may come from the embedded settings layer. On
+// Windows they hold bytes of the thread's code page, read here as UTF-8: a character
+// outside ASCII shows as U+FFFD (a '?' is one the code page could not represent).
+void traceOptions(const std::vector<std::string>& options, bool hidden) {
+    if (hidden) {
+        trace(L"jvm", {"options: not shown (embedded settings)"});
+        return;
+    }
+    for (const std::string& option : options) {
+#ifdef _WIN32
+        trace(L"jvm", {"option ", os::fromUtf8(option)});
+#else
+        trace(L"jvm", {"option ", option});
+#endif
+    }
+}
 
 std::wstring pathReference() { return std::wstring(L"%") + kPathVariable + L"%"; }
 
@@ -128,10 +146,13 @@ bool buildJvmOptions(LaunchSettings& settings, const std::wstring& /*jvmLibraryP
                      std::vector<std::wstring>& arguments) {
     std::wstring settingsPath;
     if (!settingsFilePath(settingsPath)) return false;
-    readJvmOptionSettings(SettingsStore::open(settingsPath), settings);
+    const SettingsStore store = SettingsStore::open(settingsPath);
+    readJvmOptionSettings(store, settings);
     std::wstring executablePath;
     if (!getModulePath(executablePath)) executablePath.clear();
-    return buildJvmOptionsFrom(settings, executablePath, os::memoryStatus(), jvm, arguments);
+    const bool built = buildJvmOptionsFrom(settings, executablePath, os::memoryStatus(), jvm, arguments);
+    if (traceEnabled()) traceOptions(jvm.options, store.hasEmbeddedLayer());
+    return built;
 }
 
 }  // namespace jl

@@ -1,10 +1,12 @@
 #include "jvm/redirection.h"
 
 #include "jvm/date_time_name.h"
+#include "jvm/java_host.h"
 #include "jvm/java_strings.h"
 #include "support/files.h"
 #include "support/paths.h"
 #include "support/text.h"
+#include "support/trace.h"
 
 namespace jl {
 
@@ -51,6 +53,18 @@ void describePending(JNIEnv* env) {
     if (env->ExceptionCheck()) env->ExceptionDescribe();
 }
 
+// Traces whether a standard stream now writes to its file, and when not, why (the
+// exception left pending for describePending); gives `done`.
+bool traced(JNIEnv* env, const char* stream, bool done) {
+    if (!traceEnabled()) return done;
+    if (done) {
+        trace(L"jvm", {stream, " redirected"});
+    } else {
+        trace(L"jvm", {stream, " not redirected: ", pendingExceptionText(env)});
+    }
+    return done;
+}
+
 std::wstring fullPath(const std::wstring& path) {
     std::wstring full;
     return os::fullPathName(path, full) ? full : path;
@@ -88,7 +102,8 @@ void redirectStandardStreams(JNIEnv* env, const LaunchSettings& settings) {
         // setting asks for that loses nothing the user meant to keep.
         const bool append = settings.outputAppend || (shared && settings.errorAppend);
         outputStream = openPrintStream(env, names.output, append);
-        if (!outputStream || !installStream(env, outputStream, StandardStream::Output)) {
+        if (!traced(env, "System.out",
+                    outputStream && installStream(env, outputStream, StandardStream::Output))) {
             describePending(env);
             if (outputStream) env->DeleteLocalRef(outputStream);
             outputStream = nullptr;
@@ -98,11 +113,16 @@ void redirectStandardStreams(JNIEnv* env, const LaunchSettings& settings) {
     if (both && !shared && outputStream) shared = namesSameFile(names.output, names.error);
     if (!names.error.empty()) {
         if (shared && outputStream) {
-            if (!installStream(env, outputStream, StandardStream::Error)) describePending(env);
+            if (!traced(env, "System.err", installStream(env, outputStream, StandardStream::Error))) {
+                describePending(env);
+            }
         } else if (jobject errorStream = openPrintStream(env, names.error, settings.errorAppend)) {
-            if (!installStream(env, errorStream, StandardStream::Error)) describePending(env);
+            if (!traced(env, "System.err", installStream(env, errorStream, StandardStream::Error))) {
+                describePending(env);
+            }
             env->DeleteLocalRef(errorStream);
         } else {
+            (void)traced(env, "System.err", false);
             describePending(env);
         }
     }

@@ -61,8 +61,8 @@ public:
     void closeRoot() override { entries_.clear(); }
 
     std::wstring describeRoot(const RegistryRoot& root) const override {
-        std::wstring text = std::wstring(L"installed ") + kindName(root.kind) + L"s of " +
-                            providerName(root.provider) + L" below";
+        std::wstring text = L"installed " + os::fromUtf8(kindName(root.kind)) + L"s of " +
+                            os::fromUtf8(providerName(root.provider)) + L" below";
         for (const std::wstring& folder : folders_) text += L" " + folder;
         return text;
     }

@@ -71,10 +71,10 @@ bool libraryExists(const std::wstring& path) {
     const uint32_t status = os::findFirstFile(path, match);
     const bool exists = status == os::kErrorSuccess && !match.isDirectory;
     if (traceEnabled()) {
-        const wchar_t* outcome = exists                        ? L"found"
-                                 : status == os::kErrorSuccess ? L"a folder, not a library"
-                                                               : L"missing";
-        trace(kTopic, {L"probe ", path, L": ", outcome});
+        const char* outcome = exists                        ? "found"
+                              : status == os::kErrorSuccess ? "a folder, not a library"
+                                                            : "missing";
+        trace(kTopic, {"probe ", path, ": ", outcome});
     }
     return exists;
 }
@@ -101,7 +101,7 @@ std::wstring withSeparator(std::wstring folder) {
 bool markerExists(const std::wstring& folder) {
     os::FindResult match;
     const bool exists = os::findFirstFile(folder + kRuntimeMarker, match) == os::kErrorSuccess;
-    if (traceEnabled()) trace(kTopic, {L"probe ", folder, kRuntimeMarker, exists ? L": found" : L": missing"});
+    if (traceEnabled()) trace(kTopic, {"probe ", folder, kRuntimeMarker, exists ? ": found" : ": missing"});
     return exists;
 }
 
@@ -135,15 +135,15 @@ bool mayStartPairedLauncher(const LaunchSettings& settings, const RuntimeSearchE
     if (settings.pairProduct.empty()) return false;
     if (environment.startedAsPairedLauncher) {
         if (traceEnabled()) {
-            trace(kTopic, {L"paired launcher: not started, this launcher was started as one (", kPairedLaunchVariable,
-                           L" was set); the library is loaded here"});
+            trace(kTopic, {"paired launcher: not started, this launcher was started as one (", kPairedLaunchVariable,
+                           " was set); the library is loaded here"});
         }
         return false;
     }
     if (!environment.executablePath.empty() && os::isSameFile(settings.pairProduct, environment.executablePath)) {
         if (traceEnabled()) {
-            trace(kTopic, {L"paired launcher: not started, Pair Product ", settings.pairProduct,
-                           L" is this launcher itself; the library is loaded here"});
+            trace(kTopic, {"paired launcher: not started, Pair Product ", settings.pairProduct,
+                           " is this launcher itself; the library is loaded here"});
         }
         return false;
     }
@@ -155,22 +155,22 @@ bool mayStartPairedLauncher(const LaunchSettings& settings, const RuntimeSearchE
 bool decidePairedLauncher(const LaunchSettings& settings, const RuntimeSearchEnvironment& environment,
                           const std::wstring& library, bool inWideView) {
     if (settings.pairProduct.empty()) {
-        if (traceEnabled()) trace(kTopic, {L"paired launcher: none configured; the library is loaded here"});
+        if (traceEnabled()) trace(kTopic, {"paired launcher: none configured; the library is loaded here"});
         return false;
     }
     const bool otherMachine = inWideView || checkPairedLauncher(settings, library, environment.ownMachine);
     if (!otherMachine) {
         if (traceEnabled()) {
-            trace(kTopic, {L"paired launcher: not needed, the library is no image for another machine than ",
+            trace(kTopic, {"paired launcher: not needed, the library is no image for another machine than ",
                            machineName(environment.ownMachine)});
         }
         return false;
     }
     if (!mayStartPairedLauncher(settings, environment)) return false;
     if (traceEnabled()) {
-        trace(kTopic, {L"paired launcher: the launch goes to ", settings.pairProduct,
-                       inWideView ? L" (runtime of the 64-bit registry view)"
-                                  : L" (the library is for another machine than this launcher's)"});
+        trace(kTopic, {"paired launcher: the launch goes to ", settings.pairProduct,
+                       inWideView ? " (runtime of the 64-bit registry view)"
+                                  : " (the library is for another machine than this launcher's)"});
     }
     return true;
 }
@@ -178,7 +178,7 @@ bool decidePairedLauncher(const LaunchSettings& settings, const RuntimeSearchEnv
 // The outcome of a step that found a library.
 bool succeed(const LaunchSettings& settings, const RuntimeSearchEnvironment& environment, const std::wstring& library,
              bool fromIbmRoot, RuntimeSearchResult& result, bool inWideView = false) {
-    if (traceEnabled()) trace(kTopic, {L"chosen library: ", library});
+    if (traceEnabled()) trace(kTopic, {"chosen library: ", library});
     result.jvmLibraryPath = library;
     result.startPairedLauncher = decidePairedLauncher(settings, environment, library, inWideView);
     result.ibmFamily = fromIbmRoot || runtimeFolderIsIbmFamily(runtimeFolderOfLibrary(library));
@@ -189,9 +189,9 @@ bool succeed(const LaunchSettings& settings, const RuntimeSearchEnvironment& env
 enum class RegistryTier { None, Roots, Vendors };
 
 RegistryTier searchView(RuntimeRegistry& registry, const LaunchSettings& settings,
-                        const RuntimeSearchEnvironment& environment, const wchar_t* viewName,
+                        const RuntimeSearchEnvironment& environment, const char* viewName,
                         RuntimeCandidate& selected) {
-    if (traceEnabled()) trace(kTopic, {L"registered runtimes, ", viewName});
+    if (traceEnabled()) trace(kTopic, {"registered runtimes, ", viewName});
     if (searchRegistry(registry, settings, selected)) return RegistryTier::Roots;
     if (searchVendorRegistrations(registry, settings, environment.ownMachine, selected)) return RegistryTier::Vendors;
     return RegistryTier::None;
@@ -304,10 +304,10 @@ void searchRegistryRoot(RuntimeRegistry& registry, const RegistryRoot& root, con
                         std::vector<RuntimeCandidate>& candidates) {
     const bool tracing = traceEnabled();
     if (!registry.openRoot(root)) {
-        if (tracing) trace(kTopic, {registry.describeRoot(root), L": absent"});
+        if (tracing) trace(kTopic, {registry.describeRoot(root), ": absent"});
         return;
     }
-    if (tracing) trace(kTopic, {registry.describeRoot(root), L":"});
+    if (tracing) trace(kTopic, {registry.describeRoot(root), ":"});
     // The JavaSoft JRE keys are probed client first even for "favor_server", so that a
     // JDK's server JVM wins over a JRE's under that setting.
     const JvmType probeType =
@@ -320,7 +320,7 @@ void searchRegistryRoot(RuntimeRegistry& registry, const RegistryRoot& root, con
         const SubkeyStatus status = registry.entryName(index, name);
         if (status == SubkeyStatus::End) break;
         if (status == SubkeyStatus::Unreadable) {
-            if (tracing) trace(kTopic, {L"  entry ", decimalText(index), L": name too long to read, passed over"});
+            if (tracing) trace(kTopic, {"  entry ", decimalText(index), ": name too long to read, passed over"});
             continue;
         }
 
@@ -328,31 +328,31 @@ void searchRegistryRoot(RuntimeRegistry& registry, const RegistryRoot& root, con
         candidate.version = parseVersion(name, 0);
         if (!isVersionAllowed(candidate.version, settings)) {
             if (tracing) {
-                trace(kTopic, {L"  entry ", traceQuoted(name), L": version ", formatVersion(candidate.version), L" ",
-                               whyVersionNotAllowed(candidate.version, settings), L", dropped"});
+                trace(kTopic, {"  entry ", traceQuoted(name), ": version ", formatVersion(candidate.version), " ",
+                               whyVersionNotAllowed(candidate.version, settings), ", dropped"});
             }
             continue;
         }
 
         std::wstring home;
         if (!registry.javaHome(index, name, home) || home.empty()) {
-            if (tracing) trace(kTopic, {L"  entry ", traceQuoted(name), L": no JavaHome, dropped"});
+            if (tracing) trace(kTopic, {"  entry ", traceQuoted(name), ": no JavaHome, dropped"});
             continue;
         }
         candidate.runtimeFolder = withSeparator(home);
         if (appendJre) candidate.runtimeFolder += kJreFolder;
         if (tracing) {
-            trace(kTopic, {L"  entry ", traceQuoted(name), L": version ", formatVersion(candidate.version),
-                           L", runtime folder ", candidate.runtimeFolder, L", probed as ", jvmTypeName(probeType)});
+            trace(kTopic, {"  entry ", traceQuoted(name), ": version ", formatVersion(candidate.version),
+                           ", runtime folder ", candidate.runtimeFolder, ", probed as ", jvmTypeName(probeType)});
         }
 
         if (findJvmLibrary(candidate.runtimeFolder, probeType, candidate.isServer).empty()) {
-            if (tracing) trace(kTopic, {L"  entry ", traceQuoted(name), L": no JVM library, dropped"});
+            if (tracing) trace(kTopic, {"  entry ", traceQuoted(name), ": no JVM library, dropped"});
             continue;
         }
         candidate.isPreferred = preferred;
         candidate.provider = root.provider;
-        if (tracing) trace(kTopic, {L"  entry ", traceQuoted(name), L": kept, ", describeCandidate(candidate)});
+        if (tracing) trace(kTopic, {"  entry ", traceQuoted(name), ": kept, ", describeCandidate(candidate)});
         candidates.push_back(std::move(candidate));
     }
     registry.closeRoot();
@@ -382,7 +382,7 @@ void orderCandidates(std::vector<RuntimeCandidate>& candidates, const LaunchSett
 const RuntimeCandidate* selectCandidate(std::vector<RuntimeCandidate>& candidates, const LaunchSettings& settings) {
     const bool tracing = traceEnabled();
     if (candidates.empty()) {
-        if (tracing) trace(kTopic, {L"no candidate"});
+        if (tracing) trace(kTopic, {"no candidate"});
         return nullptr;
     }
     orderCandidates(candidates, settings);
@@ -392,15 +392,15 @@ const RuntimeCandidate* selectCandidate(std::vector<RuntimeCandidate>& candidate
         for (const RuntimeCandidate& candidate : candidates) {
             if (matchesPreferredVersion(candidate.version, preferred)) {
                 if (tracing) {
-                    trace(kTopic, {L"selected by Preferred versions item ", traceQuoted(item), L": ",
+                    trace(kTopic, {"selected by Preferred versions item ", traceQuoted(item), ": ",
                                    describeCandidate(candidate)});
                 }
                 return &candidate;
             }
         }
-        if (tracing) trace(kTopic, {L"Preferred versions item ", traceQuoted(item), L" matches no candidate"});
+        if (tracing) trace(kTopic, {"Preferred versions item ", traceQuoted(item), " matches no candidate"});
     }
-    if (tracing) trace(kTopic, {L"selected the first in order: ", describeCandidate(candidates.front())});
+    if (tracing) trace(kTopic, {"selected the first in order: ", describeCandidate(candidates.front())});
     return &candidates.front();
 }
 
@@ -410,7 +410,7 @@ bool searchRegistry(RuntimeRegistry& registry, const LaunchSettings& settings, R
         if (isRootSearched(root, settings)) {
             searchRegistryRoot(registry, root, settings, candidates);
         } else if (traceEnabled()) {
-            trace(kTopic, {registry.describeRoot(root), L": not searched, ",
+            trace(kTopic, {registry.describeRoot(root), ": not searched, ",
                            whyNotSearched(root.kind, root.provider, settings)});
         }
     }
@@ -475,12 +475,12 @@ bool findRuntimeIn(const LaunchSettings& settings, const RuntimeSearchEnvironmen
     result = RuntimeSearchResult();
     const JvmType type = settings.jvmType;
     const bool tracing = traceEnabled();
-    if (tracing) trace(kTopic, {L"search: ", describeSearchSettings(settings)});
+    if (tracing) trace(kTopic, {"search: ", describeSearchSettings(settings)});
 
     // 1. The configured folder. A relative one is taken from the executable's folder:
     // from the current folder, a document's folder could supply the runtime.
     if (settings.jrePath.empty()) {
-        if (tracing) trace(kTopic, {L"JRE Path: not set"});
+        if (tracing) trace(kTopic, {"JRE Path: not set"});
     } else {
         std::wstring folder = settings.jrePath;
         bool usable = true;
@@ -490,27 +490,27 @@ bool findRuntimeIn(const LaunchSettings& settings, const RuntimeSearchEnvironmen
         }
         if (!usable) {
             if (tracing) {
-                trace(kTopic, {L"JRE Path ", traceQuoted(settings.jrePath),
-                               L": relative, and the executable's folder is unknown; passed over"});
+                trace(kTopic, {"JRE Path ", traceQuoted(settings.jrePath),
+                               ": relative, and the executable's folder is unknown; passed over"});
             }
         } else {
-            if (tracing) trace(kTopic, {L"JRE Path ", traceQuoted(settings.jrePath), L": runtime folder ", folder});
+            if (tracing) trace(kTopic, {"JRE Path ", traceQuoted(settings.jrePath), ": runtime folder ", folder});
             const std::wstring library = findJvmLibrary(withSeparator(folder), type);
             if (!library.empty()) return succeed(settings, environment, library, false, result);
             if (tracing) {
-                trace(kTopic, {L"JRE Path: no JVM library for JVM Type ", jvmTypeName(type), L" in ", folder});
+                trace(kTopic, {"JRE Path: no JVM library for JVM Type ", jvmTypeName(type), " in ", folder});
             }
         }
     }
 
     // 2. A runtime beside the executable.
     if (environment.executableFolderKnown) {
-        if (tracing) trace(kTopic, {L"runtime beside the executable, in ", environment.executableFolder});
+        if (tracing) trace(kTopic, {"runtime beside the executable, in ", environment.executableFolder});
         const std::wstring library = findJvmLibrary(bundledRuntimeFolder(environment.executableFolder), type);
         if (!library.empty()) return succeed(settings, environment, library, false, result);
-        if (tracing) trace(kTopic, {L"runtime beside the executable: no JVM library"});
+        if (tracing) trace(kTopic, {"runtime beside the executable: no JVM library"});
     } else if (tracing) {
-        trace(kTopic, {L"runtime beside the executable: the executable's folder is unknown; passed over"});
+        trace(kTopic, {"runtime beside the executable: the executable's folder is unknown; passed over"});
     }
 
     // 3. The registered runtimes of the default view; 4. those of the 64-bit view, which
@@ -520,14 +520,13 @@ bool findRuntimeIn(const LaunchSettings& settings, const RuntimeSearchEnvironmen
     RegistryTier tier = RegistryTier::None;
     bool inWideView = false;
     if (environment.defaultView != nullptr) {
-        tier = searchView(*environment.defaultView, settings, environment, L"default view",
-                          candidate);
+        tier = searchView(*environment.defaultView, settings, environment, "default view", candidate);
     }
     if (tier == RegistryTier::None && environment.wideView != nullptr) {
         if (settings.pairProduct.empty()) {
-            if (tracing) trace(kTopic, {L"64-bit registry view: not searched without a Pair Product"});
+            if (tracing) trace(kTopic, {"64-bit registry view: not searched without a Pair Product"});
         } else {
-            tier = searchView(*environment.wideView, settings, environment, L"64-bit view", candidate);
+            tier = searchView(*environment.wideView, settings, environment, "64-bit view", candidate);
             inWideView = true;
         }
     }
@@ -542,22 +541,22 @@ bool findRuntimeIn(const LaunchSettings& settings, const RuntimeSearchEnvironmen
                            inWideView && tier == RegistryTier::Roots);
         }
         if (tracing) {
-            trace(kTopic, {L"selected runtime has no JVM library for JVM Type ", jvmTypeName(type), L" in ",
+            trace(kTopic, {"selected runtime has no JVM library for JVM Type ", jvmTypeName(type), " in ",
                            candidate.runtimeFolder});
         }
     }
 
     // 5. The user.
-    if (tracing) trace(kTopic, {L"no runtime found; the user is asked"});
+    if (tracing) trace(kTopic, {"no runtime found; the user is asked"});
     if (environment.prompt.show == nullptr) return false;
     std::wstring chosenFolder;
     std::wstring library;
     if (!environment.prompt.show(missingRuntimeMessage(settings), type, chosenFolder, library) || library.empty()) {
-        if (tracing) trace(kTopic, {L"the prompt ended without a runtime"});
+        if (tracing) trace(kTopic, {"the prompt ended without a runtime"});
         result = RuntimeSearchResult();
         return false;
     }
-    if (tracing) trace(kTopic, {L"the user chose ", chosenFolder});
+    if (tracing) trace(kTopic, {"the user chose ", chosenFolder});
     succeed(settings, environment, library, false, result);
     if (environment.prompt.remember != nullptr) environment.prompt.remember(settings, chosenFolder);
     return true;
@@ -586,7 +585,7 @@ bool findRuntime(const LaunchSettings& settings, RuntimeSearchResult& result) {
     if (os::getEnvironment(kPairedLaunchVariable, startedBy)) {
         environment.startedAsPairedLauncher = true;
         (void)os::removeEnvironment(kPairedLaunchVariable);
-        if (traceEnabled()) trace(kTopic, {L"started as the paired launcher of ", startedBy});
+        if (traceEnabled()) trace(kTopic, {"started as the paired launcher of ", startedBy});
     }
 
     const bool found = findRuntimeIn(settings, environment, result);

@@ -1,4 +1,6 @@
 // How the runtime search words its decisions in the diagnostic trace (support/trace.h).
+// The texts are UTF-8: the trace writes UTF-8, and plain literals take half the room of
+// wide ones in the executable.
 #pragma once
 
 #include <cstdint>
@@ -12,24 +14,24 @@ namespace jl {
 
 constexpr wchar_t kRuntimeTopic[] = L"runtime";
 
-const wchar_t* jvmTypeName(JvmType type);
-const wchar_t* kindName(RuntimeKind kind);
-const wchar_t* providerName(RuntimeProvider provider);
+const char* jvmTypeName(JvmType type);
+const char* kindName(RuntimeKind kind);
+const char* providerName(RuntimeProvider provider);
 // "x86", "x64", "ARM64" or the machine number.
-std::wstring machineName(uint16_t machine);
+std::string machineName(uint16_t machine);
 
 // "1.8.0.151 at C:\jre\ (server JVM, preferred kind and provider)".
-std::wstring describeCandidate(const RuntimeCandidate& candidate);
+std::string describeCandidate(const RuntimeCandidate& candidate);
 
 // The settings the search goes by, in one line: JVM type, version bounds, kinds,
 // providers, preferred versions, paired launcher.
-std::wstring describeSearchSettings(const LaunchSettings& settings);
+std::string describeSearchSettings(const LaunchSettings& settings);
 
 // Why the settings leave a root unsearched.
-std::wstring whyNotSearched(RuntimeKind kind, RuntimeProvider provider, const LaunchSettings& settings);
+std::string whyNotSearched(RuntimeKind kind, RuntimeProvider provider, const LaunchSettings& settings);
 
 // Why a version is outside the bounds, or empty when it is inside.
-std::wstring whyVersionNotAllowed(const VersionNumber& version, const LaunchSettings& settings);
+std::string whyVersionNotAllowed(const VersionNumber& version, const LaunchSettings& settings);
 
 // The candidates in their order, one trace line each.
 void traceCandidateOrder(const std::vector<RuntimeCandidate>& ordered);

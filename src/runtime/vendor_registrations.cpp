@@ -48,7 +48,8 @@ void considerFolder(const std::wstring& entryName, RuntimeKind kind, const Vendo
                     const std::wstring& registeredFolder, const LaunchSettings& settings, uint16_t ownMachine,
                     std::vector<RuntimeCandidate>& candidates) {
     const bool tracing = traceEnabled();
-    const std::wstring what = L"  entry " + traceQuoted(entryName) + L" (" + valueLocation(value) + L")";
+    const std::wstring what =
+        tracing ? L"  entry " + traceQuoted(entryName) + L" (" + valueLocation(value) + L")" : std::wstring();
 
     // The release file knows the version better than names like "zulu-17".
     ReleaseInfo release;
@@ -57,21 +58,23 @@ void considerFolder(const std::wstring& entryName, RuntimeKind kind, const Vendo
     RuntimeCandidate candidate;
     candidate.version = parseVersion(versionText, 0);
     if (tracing) {
-        trace(kTopic, {what, L": ", kindName(kind), L" of ", providerName(value.provider), L" in ", registeredFolder,
-                       L", version ", formatVersion(candidate.version),
-                       fromRelease ? L" (JAVA_VERSION of its release file)" : L" (from the entry's name)"});
+        trace(kTopic, {what, ": ", kindName(kind), " of ", providerName(value.provider), " in ", registeredFolder,
+                       ", version ", formatVersion(candidate.version),
+                       fromRelease ? " (JAVA_VERSION of its release file)" : " (from the entry's name)"});
     }
     if (!isVersionAllowed(candidate.version, settings)) {
-        if (tracing) trace(kTopic, {what, L": ", whyVersionNotAllowed(candidate.version, settings), L", dropped"});
+        if (tracing) trace(kTopic, {what, ": ", whyVersionNotAllowed(candidate.version, settings), ", dropped"});
         return;
     }
 
     candidate.runtimeFolder = usableRuntimeFolder(registeredFolder);
+    // The configured type as it is: the client-first probe of the older JavaSoft JRE keys
+    // orders those keys among themselves and has no counterpart here.
     const std::wstring library = findJvmLibrary(candidate.runtimeFolder, settings.jvmType, candidate.isServer);
     if (library.empty()) {
         // Keys outlive uninstalls.
         if (tracing) {
-            trace(kTopic, {what, L": no JVM library for JVM Type ", jvmTypeName(settings.jvmType), L", dropped"});
+            trace(kTopic, {what, ": no JVM library for JVM Type ", jvmTypeName(settings.jvmType), ", dropped"});
         }
         return;
     }
@@ -80,14 +83,14 @@ void considerFolder(const std::wstring& entryName, RuntimeKind kind, const Vendo
     // could only fail to load, while another candidate may still run.
     if (settings.pairProduct.empty() && isImageForOtherMachine(library, ownMachine)) {
         if (tracing) {
-            trace(kTopic, {what, L": the library is for another machine than ", machineName(ownMachine),
-                           L" and no Pair Product is set, dropped"});
+            trace(kTopic, {what, ": the library is for another machine than ", machineName(ownMachine),
+                           " and no Pair Product is set, dropped"});
         }
         return;
     }
     candidate.provider = value.provider;
     candidate.isPreferred = isKindWanted(kind, settings.jvmSource) && isFavoured(value.provider, settings.vmProvider);
-    if (tracing) trace(kTopic, {what, L": kept, ", describeCandidate(candidate)});
+    if (tracing) trace(kTopic, {what, ": kept, ", describeCandidate(candidate)});
     candidates.push_back(std::move(candidate));
 }
 
@@ -111,34 +114,34 @@ void searchVendorRegistration(RuntimeRegistry& registry, RegistryHive hive, cons
     const std::wstring key = tracing ? registry.describeKey(hive, registration.path) : std::wstring();
     if (registration.kindRule == VendorKindRule::Fixed && !isKindSearched(registration.kind, settings.jvmSource)) {
         if (tracing) {
-            trace(kTopic, {key, L": not searched, JVM Source leaves out the ", kindName(registration.kind)});
+            trace(kTopic, {key, ": not searched, JVM Source leaves out the ", kindName(registration.kind)});
         }
         return;
     }
     RuntimeProvider refused = RuntimeProvider::JavaSoft;
     if (!isAnyProviderAccepted(registration, settings.vmProvider, refused)) {
-        if (tracing) trace(kTopic, {key, L": not searched, VM Provider leaves out ", providerName(refused)});
+        if (tracing) trace(kTopic, {key, ": not searched, VM Provider leaves out ", providerName(refused)});
         return;
     }
     if (!registry.openKey(hive, registration.path)) {
-        if (tracing) trace(kTopic, {key, L": absent"});
+        if (tracing) trace(kTopic, {key, ": absent"});
         return;
     }
-    if (tracing) trace(kTopic, {key, L":"});
+    if (tracing) trace(kTopic, {key, ":"});
 
     std::wstring name;
     for (uint32_t index = 0;; ++index) {
         const SubkeyStatus status = registry.entryName(index, name);
         if (status == SubkeyStatus::End) break;
         if (status == SubkeyStatus::Unreadable) {
-            if (tracing) trace(kTopic, {L"  entry ", decimalText(index), L": name too long to read, passed over"});
+            if (tracing) trace(kTopic, {"  entry ", decimalText(index), ": name too long to read, passed over"});
             continue;
         }
         const RuntimeKind kind = vendorEntryKind(registration, name);
         if (!isKindSearched(kind, settings.jvmSource)) {
             if (tracing) {
-                trace(kTopic, {L"  entry ", traceQuoted(name), L": a ", kindName(kind),
-                               L", not searched, JVM Source leaves it out"});
+                trace(kTopic, {"  entry ", traceQuoted(name), ": a ", kindName(kind),
+                               ", not searched, JVM Source leaves it out"});
             }
             continue;
         }
@@ -149,15 +152,15 @@ void searchVendorRegistration(RuntimeRegistry& registry, RegistryHive hive, cons
             const VendorValue& value = registration.values[i];
             if (!isAccepted(value.provider, settings.vmProvider)) {
                 if (tracing) {
-                    trace(kTopic, {L"  entry ", traceQuoted(name), L": ", valueLocation(value),
-                                   L" not read, VM Provider leaves out ", providerName(value.provider)});
+                    trace(kTopic, {"  entry ", traceQuoted(name), ": ", valueLocation(value),
+                                   " not read, VM Provider leaves out ", providerName(value.provider)});
                 }
                 continue;
             }
             std::wstring folder;
             if (!registry.entryValue(name, value.below, value.valueName, folder) || folder.empty()) {
                 if (tracing) {
-                    trace(kTopic, {L"  entry ", traceQuoted(name), L": no ", valueLocation(value)});
+                    trace(kTopic, {"  entry ", traceQuoted(name), ": no ", valueLocation(value)});
                 }
                 continue;
             }
@@ -175,7 +178,7 @@ void searchVendorRegistration(RuntimeRegistry& registry, RegistryHive hive, cons
 bool searchVendorRegistrations(RuntimeRegistry& registry, const LaunchSettings& settings, uint16_t ownMachine,
                                RuntimeCandidate& selected) {
     if (!registry.hasVendorKeys()) return false;
-    if (traceEnabled()) trace(kTopic, {L"no candidate under the older roots; the vendors' keys are searched"});
+    if (traceEnabled()) trace(kTopic, {"no candidate under the older roots; the vendors' keys are searched"});
     std::vector<RuntimeCandidate> candidates;
     for (const RegistryHive hive : {RegistryHive::LocalMachine, RegistryHive::CurrentUser}) {
         for (const VendorRegistration& registration : kVendorRegistrations) {

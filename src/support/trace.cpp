@@ -28,25 +28,32 @@ enum class TraceState { Unknown, Off, On };
 TraceState state = TraceState::Unknown;
 TraceTarget* target = nullptr;
 
-wchar_t hexDigit(unsigned value) { return static_cast<wchar_t>(value < 10 ? L'0' + value : L'A' + value - 10); }
+char hexDigit(unsigned value) { return static_cast<char>(value < 10 ? '0' + value : 'A' + value - 10); }
 
-void appendShown(std::wstring& line, std::wstring_view part) {
-    for (const wchar_t c : part) {
-        if (c >= 0x20 && c != 0x7F) {
+// UTF-8 keeps every byte of a multi-byte character at 0x80 or above, so control
+// characters can be found byte by byte.
+void appendShown(std::string& line, std::string_view text) {
+    for (const char c : text) {
+        const unsigned byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
             line += c;
             continue;
         }
-        line += L'\\';
+        line += '\\';
         switch (c) {
-            case L'\r': line += L'r'; break;
-            case L'\n': line += L'n'; break;
-            case L'\t': line += L't'; break;
+            case '\r': line += 'r'; break;
+            case '\n': line += 'n'; break;
+            case '\t': line += 't'; break;
             default:
-                line += L'x';
-                line += hexDigit((static_cast<unsigned>(c) >> 4) & 0xF);
-                line += hexDigit(static_cast<unsigned>(c) & 0xF);
+                line += 'x';
+                line += hexDigit(byte >> 4);
+                line += hexDigit(byte & 0xF);
         }
     }
+}
+
+void appendShown(std::string& line, std::wstring_view text) {
+    appendShown(line, std::string_view(os::toUtf8(std::wstring(text))));
 }
 
 std::wstring programName() {
@@ -88,7 +95,16 @@ bool traceEnabled() {
     return state == TraceState::On;
 }
 
-void trace(const wchar_t* topic, std::initializer_list<std::wstring_view> parts) {
+void TracePart::appendTo(std::string& line) const {
+    const size_t length = lengthAndKind_ >> 1;
+    if (lengthAndKind_ & 1) {
+        appendShown(line, std::wstring_view(static_cast<const wchar_t*>(data_), length));
+    } else {
+        appendShown(line, std::string_view(static_cast<const char*>(data_), length));
+    }
+}
+
+void trace(const wchar_t* topic, std::initializer_list<TracePart> parts) {
     if (!traceEnabled()) return;
     const std::string line = traceLineText(target->program, target->processId, topic, parts);
     // A line that cannot be written is lost; the launch does not depend on it.
@@ -109,16 +125,16 @@ std::wstring traceQuoted(std::wstring_view text) {
 }
 
 std::string traceLineText(std::wstring_view program, uint32_t processId, const wchar_t* topic,
-                          std::initializer_list<std::wstring_view> parts) {
-    std::wstring line;
+                          std::initializer_list<TracePart> parts) {
+    std::string line;
     appendShown(line, program);
-    line += L'[';
-    line += decimalText(processId);
-    line += L"] ";
-    appendShown(line, topic);
-    line += L": ";
-    for (const std::wstring_view part : parts) appendShown(line, part);
-    return os::toUtf8(line) + kLineEnd;
+    line += '[';
+    line += os::toUtf8(decimalText(processId));
+    line += "] ";
+    appendShown(line, std::wstring_view(topic));
+    line += ": ";
+    for (const TracePart& part : parts) part.appendTo(line);
+    return line + kLineEnd;
 }
 
 void restartTrace() {

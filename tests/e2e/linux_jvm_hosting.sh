@@ -1,7 +1,8 @@
 # The Linux launcher hosts the installed JDKs for real: the arguments main receives,
 # exit codes, uncaught exceptions, class path forms, an application JAR appended to the
 # launcher, the Java thread's stack size, failures before main (which must end the
-# process, not hang it), and when the process ends after main returns.
+# process, not hang it), when the process ends after main returns, the main methods
+# Java 25 accepts (instance ones, and ones without parameters), and the trace.
 source "$(dirname "$0")/lib.sh"
 
 jdks=()
@@ -21,17 +22,31 @@ jar=${jdks[0]}/bin/jar
   "$jar" --create --file "$classes/a.jar" hosting/lib/A.class &&
   "$jar" --create --file "$classes/b.jar" hosting/lib/B.class &&
   "$jar" --create --file "$classes/c.jar" hosting/extra/C.class) || fail "jar"
+# The main methods of Java 25, built with the JDK 25 when there is one.
+jdk25=
+for jdk in "${jdks[@]}"; do
+  [[ $("$jdk/bin/java" -version 2>&1) == *'version "25'* ]] && jdk25=$jdk
+done
+if [ -n "$jdk25" ]; then
+  mkdir -p "$classes/out25"
+  "$jdk25/bin/javac" --release 25 -cp "$classes/out" -d "$classes/out25" "$src"/java25/*.java || fail "javac 25"
+  (cd "$classes/out25" && "$jar" --create --file "$classes/app25.jar" hosting/*.class) || fail "jar 25"
+else
+  echo "skipping the main methods of Java 25: no JDK 25"
+fi
 
 # One launch. Inputs: JDK, MAIN (default hosting.Main), VMP (virtual machine parameters),
 # CP (class path; default app.jar), JRE_EXTRA and APP_EXTRA (more settings lines),
-# ARGS (command-line arguments), EMBED=1 (the JAR appended to the launcher).
-# Outputs: code, err (standard error), out (what the program wrote).
+# ARGS (command-line arguments), EMBED=1 (the JAR appended to the launcher), TRACE=1
+# (JLAUNCH_TRACE names a file).
+# Outputs: code, err (standard error), out (what the program wrote), traced (the trace).
 case_number=0
 launch() {
   case_number=$((case_number + 1))
   local dir=$JL_WORK/case$case_number
   mkdir -p "$dir/lib" "$dir/extra" "$JL_WORK/elsewhere"
   cp "$classes/app.jar" "$dir/" && cp "$classes/a.jar" "$classes/b.jar" "$dir/lib/" && cp "$classes/c.jar" "$dir/extra/"
+  [ -e "$classes/app25.jar" ] && cp "$classes/app25.jar" "$dir/"
   if [ "${EMBED:-0}" = 1 ]; then cat "$JL_LAUNCHER" "$classes/app.jar" >"$dir/tool"; else cp "$JL_LAUNCHER" "$dir/tool"; fi
   chmod +x "$dir/tool"
   local cp_lines=("[Class Path]" "Class Path=${CP-app.jar}")
@@ -40,13 +55,21 @@ launch() {
     "Virtual Machine Parameters=-Dhosting.out=$dir/out.txt ${VMP:-}" "${JRE_EXTRA[@]}" \
     "${cp_lines[@]}" "[Application]" "${APP_EXTRA[@]}"
   # From another folder: nothing may depend on the current directory.
-  err=$(cd "$JL_WORK/elsewhere" && LANG=C.UTF-8 timeout 60 "$dir/tool" "${ARGS[@]}" 2>&1 >/dev/null)
+  local trace_file=
+  [ "${TRACE:-0}" = 1 ] && trace_file=$dir/trace.txt
+  err=$(cd "$JL_WORK/elsewhere" && LANG=C.UTF-8 JLAUNCH_TRACE=$trace_file timeout 60 "$dir/tool" "${ARGS[@]}" 2>&1 >/dev/null)
   code=$?
   [ "$code" != 124 ] || fail "$label: the launcher did not end"
   out=$(cat "$dir/out.txt" 2>/dev/null)
+  traced=$(cat "$dir/trace.txt" 2>/dev/null)
+  case_dir=$dir
 }
 
-reset_case() { MAIN= VMP= EMBED=0; unset CP; JRE_EXTRA=() APP_EXTRA=() ARGS=(); }
+reset_case() { MAIN= VMP= EMBED=0 TRACE=0; unset CP; JRE_EXTRA=() APP_EXTRA=() ARGS=(); }
+
+# The line of the trace after the first one that contains $1 (among the lines of topic
+# jvm and launch).
+line_after() { grep -E '\] (jvm|launch): ' <<<"$traced" | grep -A1 -F -- "$1" | sed -n 2p; }
 
 for JDK in "${jdks[@]}"; do
   jdk_name=$(basename "$JDK")
@@ -62,8 +85,30 @@ for JDK in "${jdks[@]}"; do
 
   label="$jdk_name System.exit"; reset_case
   VMP="-Dhosting.mode=exit"
+  TRACE=1
   launch
   expect_eq "$code" 3 "$label: exit code"
+  expect_contains "$traced" "jvm: VM exit 3" "$label: traced"
+
+  # The trace lists the options handed to the virtual machine and each JNI result.
+  label="$jdk_name trace"; reset_case
+  VMP="-Xmx64m"
+  TRACE=1
+  ARGS=(one)
+  launch
+  expect_eq "$code" 0 "$label: exit code"
+  for line in "jvm: option -Djava.class.path=$case_dir/app.jar" "jvm: option -Dhosting.out=$case_dir/out.txt" \
+    "jvm: option -Xmx64m" "jvm: JNI_CreateJavaVM: 0" "jvm: main class: LauncherHelper.checkAndLoadMain" \
+    "jvm: main method: found" "jvm: main returned" "launch: exit code 0"; do
+    expect_contains "$traced" "$line" "$label"
+  done
+  # Only the helper of Java 25 says how main is to be called.
+  if [ "$JDK" = "$jdk25" ]; then
+    expect_contains "$traced" "jvm: main class: loaded; main is static, with String[]" "$label"
+    expect_not_contains "$traced" "(not said)" "$label"
+  else
+    expect_contains "$traced" "jvm: main class: loaded; main is static, with String[] (not said)" "$label"
+  fi
 
   label="$jdk_name uncaught exception"; reset_case
   VMP="-Dhosting.mode=throw"
@@ -117,9 +162,15 @@ for JDK in "${jdks[@]}"; do
 
   label="$jdk_name missing main class"; reset_case
   MAIN=hosting.Missing
+  TRACE=1
   launch
   expect_eq "$code" 1 "$label: exit code (the runtime's helper exits)"
   expect_contains "$err" "hosting.Missing" "$label: message"
+  # The trace names the step that failed: the helper's check ended the process.
+  expect_eq "$(line_after "jvm: main class: LauncherHelper.checkAndLoadMain")" \
+    "$(grep -F "jvm: VM exit 1" <<<"$traced")" "$label: the line after the helper's call"
+  expect_contains "$traced" "jvm: VM exit 1" "$label: traced"
+  expect_not_contains "$traced" "main class: loaded" "$label: traced"
 
   label="$jdk_name main class without main"; reset_case
   MAIN=hosting.NoMain
@@ -167,6 +218,42 @@ for JDK in "${jdks[@]}"; do
   JDK=$JDK_SAVED
   expect_eq "$code" 4 "$label: exit code"
   expect_eq "$out" "$(printf '%s\n' "main returns" "main thread alive true" "worker done")" "$label: main's thread stayed"
+
+  if [ "$JDK" = "$jdk25" ]; then
+    # The main methods Java 25 accepts: the launcher calls what the runtime's helper found.
+    label="$jdk_name instance main(String[])"; reset_case
+    MAIN=hosting.InstanceMain CP="app.jar;app25.jar"
+    ARGS=(one two)
+    launch
+    expect_eq "$code" 0 "$label: exit code"
+    expect_eq "$out" "$(printf '%s\n' "constructor ran" "instance main(String[]) count 2 first one")" "$label: ran"
+
+    label="$jdk_name instance main()"; reset_case
+    MAIN=hosting.InstanceNoArgs CP="app.jar;app25.jar"
+    ARGS=(one)
+    TRACE=1
+    launch
+    expect_eq "$code" 0 "$label: exit code"
+    expect_eq "$out" "$(printf '%s\n' "field initializer ran" "instance main()")" "$label: ran"
+    expect_contains "$traced" "jvm: main class: loaded; main is instance, without parameters" "$label: traced"
+
+    label="$jdk_name static main()"; reset_case
+    MAIN=hosting.StaticNoArgs CP="app.jar;app25.jar"
+    launch
+    expect_eq "$code" 0 "$label: exit code"
+    expect_eq "$out" "static main()" "$label: ran"
+
+    # The constructor is the program's code: what it throws is an uncaught exception of
+    # the program, reported once, and main does not run.
+    label="$jdk_name instance main, constructor throws"; reset_case
+    MAIN=hosting.ThrowingConstructor CP="app.jar;app25.jar"
+    APP_EXTRA=("Failure Check=yes")
+    launch
+    expect_eq "$code" 0 "$label: exit code (Ignore)"
+    expect_eq "$out" "" "$label: main did not run"
+    expect_contains "$err" "at hosting.ThrowingConstructor.<init>" "$label: the stack trace"
+    expect_eq "$(grep -c 'thrown by the constructor of hosting.ThrowingConstructor' <<<"$err")" 1 "$label: reported once"
+  fi
 
   label="$jdk_name other family, program exits"; reset_case
   VMP="-Dhosting.mode=thread -Dhosting.threadExits=true"

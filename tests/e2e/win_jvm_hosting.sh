@@ -103,6 +103,40 @@ expect_logged "FindClass app/Records" "no launcher helper"
 expect_not_logged "checkAndLoadMain printToStderr=1 mode=1 name=app.Records" "no launcher helper"
 expect_logged "main app/Records args=0" "no launcher helper"
 
+# --- the main methods of Java 25 ---------------------------------------------------------
+# The launcher helper says how main is to be called: an instance main runs on an object
+# the no-argument constructor made; a main without parameters gets no argument array.
+reset_case; MAIN=app.InstanceMain; ARGS=(a b)
+setup_case; launch; ends_by_itself "instance main"
+expect_eq "$EXIT_CODE" 0 "instance main: exit code"
+expect_before "constructed app/InstanceMain" "instance main app/InstanceMain args=2" "instance main"
+reset_case; MAIN=app.StaticNoArgs
+setup_case; launch; ends_by_itself "static main()"
+expect_eq "$EXIT_CODE" 0 "static main(): exit code"
+expect_logged "main app/StaticNoArgs without parameters" "static main()"
+
+# --- the trace ------------------------------------------------------------------------
+# The options handed over and each JNI result, in UTF-8 although the options hold bytes
+# of the ANSI code page.
+reset_case; VMP='-Xmx64m -Dname=Grüße'
+setup_case; JLAUNCH_TRACE=$(winpath "$dir/trace.txt") launch; ends_by_itself "trace"
+expect_eq "$EXIT_CODE" 0 "trace: exit code"
+traced=$(cat "$dir/trace.txt" 2>/dev/null)
+for line in "jvm: option -Djava.class.path=C:\\app\\app.jar" "jvm: option -Xmx64m" "jvm: option -Dname=Gr" \
+  "jvm: JNI_CreateJavaVM: 0" "jvm: main class: loaded; main is static, with String[]" "jvm: main method: found" \
+  "jvm: main returned" "launch: exit code 0"; do
+  expect_contains "$traced" "$line" "trace"
+done
+iconv -f UTF-8 -t UTF-8 "$dir/trace.txt" >/dev/null 2>&1 || fail "trace: not UTF-8"
+
+# A failed launch names the step: here FindClass, after the runtime had no helper.
+reset_case; VARIANT=jvm_nohelper; MAIN=app.Missing
+setup_case; JLAUNCH_TRACE=$(winpath "$dir/trace.txt") launch
+expect_box "Could not find the main class app/Missing." "trace of a missing class"
+traced=$(cat "$dir/trace.txt" 2>/dev/null)
+expect_contains "$traced" "jvm: main class: FindClass: java.lang.NoClassDefFoundError: app/Missing" "trace of a missing class"
+expect_contains "$traced" "launch: exit code -1" "trace of a missing class"
+
 # --- the stack of the Java thread --------------------------------------------------------
 reset_case; VMP="-Xss8m"
 setup_case; launch; ends_by_itself "-Xss8m"

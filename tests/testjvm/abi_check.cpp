@@ -48,6 +48,8 @@ TJ_CHECK_INDEX(CallStaticIntMethodA);
 TJ_CHECK_INDEX(CallStaticVoidMethod);
 TJ_CHECK_INDEX(CallStaticVoidMethodV);
 TJ_CHECK_INDEX(CallStaticVoidMethodA);
+TJ_CHECK_INDEX(GetStaticFieldID);
+TJ_CHECK_INDEX(GetStaticBooleanField);
 TJ_CHECK_INDEX(NewString);
 TJ_CHECK_INDEX(GetStringLength);
 TJ_CHECK_INDEX(GetStringChars);

@@ -106,6 +106,7 @@ enum : int {
     CallStaticObjectMethod = 114, CallStaticObjectMethodV, CallStaticObjectMethodA,
     CallStaticIntMethod = 129, CallStaticIntMethodV, CallStaticIntMethodA,
     CallStaticVoidMethod = 141, CallStaticVoidMethodV, CallStaticVoidMethodA,
+    GetStaticFieldID = 144, GetStaticObjectField, GetStaticBooleanField,
     NewString = 163, GetStringLength, GetStringChars, ReleaseStringChars, NewStringUTF,
     GetStringUTFLength, GetStringUTFChars, ReleaseStringUTFChars, GetArrayLength,
     NewObjectArray, GetObjectArrayElement, SetObjectArrayElement,

@@ -29,7 +29,10 @@ namespace testjvm {
 //                           returns earlier once the file TESTJVM_MAIN_STOP exists
 //   TESTJVM_CREATE_DELAY    milliseconds JNI_CreateJavaVM takes (0)
 //   TESTJVM_HELPER          "missing": no launcher helper class; "nomethod": it has no
-//                           checkAndLoadMain; "null": checkAndLoadMain throws
+//                           checkAndLoadMain; "null": checkAndLoadMain throws;
+//                           "nofields": the helper of a runtime before Java 25, without
+//                           the fields isStaticMain and noArgMain that tell how to call
+//                           the main it found
 //   TESTJVM_FAIL            comma-separated JNI function names, each optionally with
 //                           ":N" for only its Nth call; those calls fail with an
 //                           exception pending (OutOfMemoryError and the like)
@@ -213,7 +216,13 @@ struct Object {
 
 namespace {
 
-enum class MainKind { Records, Exits, Throws, NoMain, NoMainQuiet, BadInit, ExitsLater, SecondaryVoid, SecondaryInt };
+// The Instance and NoArgs kinds have the main methods Java 25 accepts: an instance
+// main(String[]) or main() (on an object made by the no-argument constructor, which
+// BadConstructor's throws) and a static main().
+enum class MainKind {
+    Records, Exits, Throws, NoMain, NoMainQuiet, BadInit, ExitsLater, SecondaryVoid, SecondaryInt,
+    InstanceMain, InstanceNoArgs, StaticNoArgs, BadConstructor,
+};
 
 struct AppClass {
     const char* name;
@@ -230,6 +239,10 @@ constexpr AppClass kAppClasses[] = {
     {"app/ExitsLater", MainKind::ExitsLater},
     {"app/SecondaryVoid", MainKind::SecondaryVoid},
     {"app/SecondaryInt", MainKind::SecondaryInt},
+    {"app/InstanceMain", MainKind::InstanceMain},
+    {"app/InstanceNoArgs", MainKind::InstanceNoArgs},
+    {"app/StaticNoArgs", MainKind::StaticNoArgs},
+    {"app/BadConstructor", MainKind::BadConstructor},
 };
 
 constexpr const char* kLibraryClasses[] = {
@@ -244,8 +257,9 @@ constexpr const char* kLauncherHelper = "sun/launcher/LauncherHelper";
 
 enum class MethodId {
     StringInit, FileStreamInit, PrintStreamInit, PrintStreamEncodingInit, ByteStreamInit, ByteStreamToString,
-    ByteStreamToStringEncoding, PrintStackTrace,
-    CheckAndLoadMain, SystemSetOut, SystemSetErr, SystemExit, Main, SecondaryMainVoid, SecondaryMainInt,
+    ByteStreamToStringEncoding, PrintStackTrace, ThrowableToString,
+    CheckAndLoadMain, SystemSetOut, SystemSetErr, SystemExit, Main, MainNoArgs, AppInit, SecondaryMainVoid,
+    SecondaryMainInt,
 };
 struct Method {
     MethodId id;
@@ -261,11 +275,14 @@ constexpr Method kMethods[] = {
     {MethodId::ByteStreamToString, "toString", "()Ljava/lang/String;"},
     {MethodId::ByteStreamToStringEncoding, "toString", "(Ljava/lang/String;)Ljava/lang/String;"},
     {MethodId::PrintStackTrace, "printStackTrace", "(Ljava/io/PrintStream;)V"},
+    {MethodId::ThrowableToString, "toString", "()Ljava/lang/String;"},
     {MethodId::CheckAndLoadMain, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;"},
     {MethodId::SystemSetOut, "setOut", "(Ljava/io/PrintStream;)V"},
     {MethodId::SystemSetErr, "setErr", "(Ljava/io/PrintStream;)V"},
     {MethodId::SystemExit, "exit", "(I)V"},
     {MethodId::Main, "main", "([Ljava/lang/String;)V"},
+    {MethodId::MainNoArgs, "main", "()V"},
+    {MethodId::AppInit, "<init>", "()V"},
     {MethodId::SecondaryMainVoid, "secondaryMain", "([Ljava/lang/String;)V"},
     {MethodId::SecondaryMainInt, "secondaryMain", "([Ljava/lang/String;)I"},
 };
@@ -276,6 +293,13 @@ const Method* methodById(MethodId id) {
     return nullptr;
 }
 
+// The launcher helper's static fields that tell how to call the main it found.
+struct Field {
+    const char* name;
+};
+constexpr Field kIsStaticMain{"isStaticMain"};
+constexpr Field kNoArgMain{"noArgMain"};
+
 // State of one created virtual machine; objects live until the process ends.
 struct VmState {
     bool created = false;
@@ -285,6 +309,9 @@ struct VmState {
     AbortHook abortHook = nullptr;
     Ref out = nullptr;  // System.out: a PrintStream, or null for the process's own stream
     Ref err = nullptr;
+    // What the launcher helper's last checkAndLoadMain found.
+    bool staticMain = true;
+    bool noArgMain = false;
     // Never destroyed: a program may end the process while one of them still runs.
     std::vector<std::thread>* nonDaemonThreads = new std::vector<std::thread>;
 };
@@ -478,7 +505,15 @@ static const Method* lookUp(Env*, Ref c, const char* name, const char* signature
         else if (cls == "java/io/PrintStream") offered = {MethodId::PrintStreamInit, MethodId::PrintStreamEncodingInit};
         else if (cls == "java/io/ByteArrayOutputStream")
             offered = {MethodId::ByteStreamInit, MethodId::ByteStreamToString, MethodId::ByteStreamToStringEncoding};
-        else if (isThrowableName(cls)) offered = {MethodId::PrintStackTrace};
+        else if (isThrowableName(cls)) offered = {MethodId::PrintStackTrace, MethodId::ThrowableToString};
+        else if (const AppClass* app = appClass(cls)) {
+            switch (app->kind) {
+                case MainKind::InstanceMain:
+                case MainKind::BadConstructor: offered = {MethodId::AppInit, MethodId::Main}; break;
+                case MainKind::InstanceNoArgs: offered = {MethodId::AppInit, MethodId::MainNoArgs}; break;
+                default: break;
+            }
+        }
     } else if (cls == kLauncherHelper) {
         if (control.helper != "nomethod") offered = {MethodId::CheckAndLoadMain};
     } else if (cls == "java/lang/System") {
@@ -492,6 +527,10 @@ static const Method* lookUp(Env*, Ref c, const char* name, const char* signature
             case MainKind::NoMainQuiet: return nullptr;
             case MainKind::SecondaryVoid: offered = {MethodId::Main, MethodId::SecondaryMainVoid}; break;
             case MainKind::SecondaryInt: offered = {MethodId::Main, MethodId::SecondaryMainInt}; break;
+            case MainKind::InstanceMain:
+            case MainKind::InstanceNoArgs:
+            case MainKind::BadConstructor: break;
+            case MainKind::StaticNoArgs: offered = {MethodId::MainNoArgs}; break;
             default: offered = {MethodId::Main}; break;
         }
     }
@@ -555,6 +594,15 @@ static Ref newObjectWith(Ref c, const Method* m, Arguments& args) {
             return stream;
         }
         case MethodId::ByteStreamInit: return newObject(Kind::ByteStream, c->className);
+        case MethodId::AppInit: {
+            const AppClass* app = appClass(c->className);
+            if (app && app->kind == MainKind::BadConstructor) {
+                raise("java/lang/IllegalStateException", "thrown by the constructor of " + dotted(c->className));
+                return nullptr;
+            }
+            record("constructed " + c->className);
+            return newObject(Kind::Plain, c->className);
+        }
         default:
             raise("java/lang/IllegalStateException", std::string("not a constructor: ") + m->name);
             return nullptr;
@@ -610,13 +658,23 @@ void mainDelay() {
     }
 }
 
-void runMain(Ref c, Ref array) {
-    const AppClass* app = appClass(c->className);
-    recordArguments(("main " + c->className).c_str(), array);
+// Runs a main: static ones on their class, instance ones on an object of it; a main
+// without parameters has no argument array.
+void runMain(Ref target, bool isStatic, bool withArguments, Ref array) {
+    if (isStatic != (target->kind == Kind::Class)) {
+        raise("java/lang/IllegalStateException", "main called on the wrong target");
+        return;
+    }
+    const std::string what = (isStatic ? "main " : "instance main ") + target->className;
+    if (withArguments) recordArguments(what.c_str(), array);
+    else record(what + " without parameters");
+    const AppClass* app = appClass(target->className);
     if (!app) return;
     switch (app->kind) {
         case MainKind::Exits: exitVm(control.exitCode);
-        case MainKind::Throws: raise("java/lang/IllegalStateException", "thrown by " + dotted(c->className)); break;
+        case MainKind::Throws:
+            raise("java/lang/IllegalStateException", "thrown by " + dotted(target->className));
+            break;
         case MainKind::ExitsLater: {
             const int delay = control.exitDelay;
             const Int code = control.exitCode;
@@ -634,7 +692,8 @@ void runMain(Ref c, Ref array) {
 
 static void callVoid(Ref target, const Method* m, Arguments& args, bool isStatic) {
     switch (m->id) {
-        case MethodId::Main: runMain(target, args.ref()); break;
+        case MethodId::Main: runMain(target, isStatic, true, args.ref()); break;
+        case MethodId::MainNoArgs: runMain(target, isStatic, false, nullptr); break;
         case MethodId::SecondaryMainVoid: {
             const std::string line = recordArguments("secondaryMain void", args.ref());
             sleepMilliseconds(control.secondaryDelay);
@@ -661,7 +720,6 @@ static void callVoid(Ref target, const Method* m, Arguments& args, bool isStatic
             raise("java/lang/IllegalStateException", std::string("not a void method: ") + m->name);
             break;
     }
-    (void)isStatic;
 }
 
 static Ref callObject(Ref target, const Method* m, Arguments& args) {
@@ -680,11 +738,18 @@ static Ref callObject(Ref target, const Method* m, Arguments& args) {
         for (char& ch : slashed) {
             if (ch == '.') ch = '/';
         }
-        if (appClass(slashed)) return classRef(slashed);
+        if (const AppClass* app = appClass(slashed)) {
+            std::lock_guard<std::mutex> lock(stateMutex);
+            vmState.staticMain = app->kind != MainKind::InstanceMain && app->kind != MainKind::InstanceNoArgs &&
+                                 app->kind != MainKind::BadConstructor;
+            vmState.noArgMain = app->kind == MainKind::InstanceNoArgs || app->kind == MainKind::StaticNoArgs;
+            return classRef(slashed);
+        }
         // What a runtime's helper does with a class it cannot load: explain and exit.
         writeThrough(vmState.err, "Error: Could not find or load main class " + className + "\n");
         exitVm(1);
     }
+    if (m->id == MethodId::ThrowableToString) return makeString(fromUtf8(describe(target)));
     if (m->id == MethodId::ByteStreamToString) return makeString(fromUtf8(target->bytes));
     if (m->id == MethodId::ByteStreamToStringEncoding) {
         Ref encoding = args.ref();
@@ -765,6 +830,27 @@ TJ_CALL_FAMILY(CallStaticIntMethod, Int, callInt(target, m, args))
 TJ_VOID_FAMILY(CallVoidMethod, false)
 TJ_VOID_FAMILY(CallStaticVoidMethod, true)
 #undef TJ_VOID_FAMILY
+
+static const Field* TJ_CALL tj_GetStaticFieldID(Env*, Ref c, const char* name, const char* signature) {
+    record(std::string("GetStaticFieldID ") + c->className + " " + name + " " + signature);
+    if (injectedFailure("GetStaticFieldID")) {
+        raise("java/lang/OutOfMemoryError", "injected failure of GetStaticFieldID");
+        return nullptr;
+    }
+    if (c->className == kLauncherHelper && control.helper != "nofields" && std::strcmp(signature, "Z") == 0) {
+        for (const Field* field : {&kIsStaticMain, &kNoArgMain}) {
+            if (std::strcmp(field->name, name) == 0) return field;
+        }
+    }
+    raise("java/lang/NoSuchFieldError", name);
+    return nullptr;
+}
+
+static Boolean TJ_CALL tj_GetStaticBooleanField(Env*, Ref, const Field* field) {
+    const bool value = field == &kIsStaticMain ? vmState.staticMain : vmState.noArgMain;
+    record(std::string("GetStaticBooleanField ") + field->name + " " + (value ? "true" : "false"));
+    return value ? 1 : 0;
+}
 
 static Ref TJ_CALL tj_NewString(Env*, const Char* chars, Int length) {
     return makeString(std::u16string(reinterpret_cast<const char16_t*>(chars), static_cast<size_t>(length)));
@@ -998,6 +1084,8 @@ void buildTables() {
     set(envTable, fn::CallStaticVoidMethod, tj_CallStaticVoidMethod);
     set(envTable, fn::CallStaticVoidMethodV, tj_CallStaticVoidMethodV);
     set(envTable, fn::CallStaticVoidMethodA, tj_CallStaticVoidMethodA);
+    set(envTable, fn::GetStaticFieldID, tj_GetStaticFieldID);
+    set(envTable, fn::GetStaticBooleanField, tj_GetStaticBooleanField);
     set(envTable, fn::NewString, tj_NewString);
     set(envTable, fn::GetStringLength, tj_GetStringLength);
     set(envTable, fn::GetStringChars, tj_GetStringChars);
@@ -1077,6 +1165,8 @@ Int createVm(Vm** vm, void** env, void* argsBlock) {
     vmState.abortHook = abortHook;
     vmState.out = nullptr;
     vmState.err = nullptr;
+    vmState.staticMain = true;
+    vmState.noArgMain = false;
     pendingException = nullptr;
     attached = true;
     *vm = &theVm;

@@ -1,6 +1,6 @@
 // The JNI host against the test JVM (tests/testjvm), loaded into this process: the
-// calls the host makes, their order, what it reports, and that every way out of the
-// Java thread leaves no virtual machine behind.
+// calls the host makes, their order, what it reports and traces, and that every way
+// out of the Java thread leaves no virtual machine behind.
 #include "jvm/java_host.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "config/launch_settings.h"
 #include "jvm/jvm_options.h"
 #include "os/os.h"
 #include "support/messages.h"
 #include "temp_folder.h"
+#include "trace_capture.h"
 
 namespace jl {
 namespace {
@@ -129,6 +131,15 @@ protected:
             if (lines[i].compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);
         }
         return -1;
+    }
+    // Each line starts a log line after the previous one's.
+    void expectInOrder(const std::vector<std::string>& prefixes) const {
+        int previous = -1;
+        for (const auto& prefix : prefixes) {
+            const int at = position(prefix);
+            EXPECT_GT(at, previous) << prefix;
+            if (at >= 0) previous = at;
+        }
     }
     testing::TempFolder folder_;
     JavaLaunch launch_;
@@ -257,20 +268,26 @@ TEST_F(JavaHostTest, EveryCreationFailureIsExplained) {
 
 TEST_F(JavaHostTest, LibraryProblemsAreReported) {
     if (!fileExists(testJvmPath(L"jvm"))) GTEST_SKIP() << "the test JVM was not built";
+    const std::wstring missing = folder_.path(L"no-such") + os::kPathSeparator + L"jvm.lib";
     struct Case {
         std::wstring path;
         std::wstring message;
+        const char* traced;
     };
-    const std::wstring missing = folder_.path(L"no-such") + os::kPathSeparator + L"jvm.lib";
     const Case cases[] = {
-        {missing, L"Failed to load Java VM library: " + missing + L" (errno = 126).\n"},
-        {testJvmPath(L"jvm_nocreate"), L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n"},
-        {testJvmPath(L"jvm_nodefaults"), L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n"},
+        {missing, L"Failed to load Java VM library: " + missing + L" (errno = 126).\n",
+         "jvm: JVM library not loaded, error 126"},
+        {testJvmPath(L"jvm_nocreate"), L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n",
+         "jvm: no JNI entry points"},
+        {testJvmPath(L"jvm_nodefaults"), L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n",
+         "jvm: no JNI entry points"},
     };
     for (const Case& c : cases) {
         shownMessages.clear();
         JavaHost host;
+        testing::TraceCapture capture;
         EXPECT_FALSE(host.loadJvmLibrary(c.path));
+        EXPECT_NE(capture.text().find(c.traced), std::string::npos) << capture.text();
         ASSERT_EQ(shownMessages.size(), 1u);
         EXPECT_EQ(shownMessages[0], c.message);
         // Nothing runs after a failed load.
@@ -360,6 +377,208 @@ TEST_F(JavaHostTest, FailedDetachStillDestroys) {
     EXPECT_EQ(result, 1);
     EXPECT_TRUE(logged("main app/Records args=0"));
     EXPECT_TRUE(loggedStarting("DestroyJavaVM on-creating-thread=yes attached=yes"));
+}
+
+// A helper that says how main is to be called (Java 25) is obeyed: static or instance,
+// with or without the argument array; an instance main runs on an object the
+// no-argument constructor made, after mainStarting.
+TEST_F(JavaHostTest, MainIsCalledTheWayTheLauncherHelperFoundIt) {
+    struct Case {
+        const wchar_t* mainClass;
+        std::vector<std::string> order;
+        bool makesObject;
+        bool passesArguments;
+    };
+    const Case cases[] = {
+        {L"app/InstanceMain",
+         {"GetStaticFieldID sun/launcher/LauncherHelper isStaticMain Z", "GetStaticBooleanField isStaticMain false",
+          "GetStaticBooleanField noArgMain false", "GetMethodID app/InstanceMain main ([Ljava/lang/String;)V",
+          "NewObjectArray 2", "GetMethodID app/InstanceMain <init> ()V", "launcher: main starting",
+          "NewObject app/InstanceMain", "constructed app/InstanceMain", "CallVoidMethodV main",
+          "instance main app/InstanceMain args=2", "arg 1: two", "DetachCurrentThread"},
+         true, true},
+        {L"app/InstanceNoArgs",
+         {"GetStaticBooleanField isStaticMain false", "GetStaticBooleanField noArgMain true",
+          "GetMethodID app/InstanceNoArgs main ()V", "GetMethodID app/InstanceNoArgs <init> ()V",
+          "launcher: main starting", "constructed app/InstanceNoArgs", "CallVoidMethodV main",
+          "instance main app/InstanceNoArgs without parameters", "DetachCurrentThread"},
+         true, false},
+        {L"app/StaticNoArgs",
+         {"GetStaticBooleanField isStaticMain true", "GetStaticBooleanField noArgMain true",
+          "GetStaticMethodID app/StaticNoArgs main ()V", "launcher: main starting", "CallStaticVoidMethodV main",
+          "main app/StaticNoArgs without parameters", "DetachCurrentThread"},
+         false, false},
+    };
+    launch_.arguments = {L"one", L"two"};
+    for (const Case& c : cases) {
+        launch_.mainClass = c.mainClass;
+        mainStartingCalls = 0;
+        std::remove(logPath.c_str());
+        const int result = run();
+        SKIP_WITHOUT_TEST_JVM(result);
+        SCOPED_TRACE(os::toUtf8(c.mainClass));
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(shownMessages.empty());
+        EXPECT_EQ(mainStartingCalls, 1);
+        expectInOrder(c.order);
+        EXPECT_EQ(loggedStarting("NewObject app/"), c.makesObject);
+        EXPECT_EQ(loggedStarting("NewObjectArray"), c.passesArguments) << "no array for a main without parameters";
+        EXPECT_FALSE(loggedStarting("ExceptionDescribe"));
+    }
+}
+
+// Without the helper's fields (runtimes before Java 25), and on the FindClass path, main
+// is the static main(String[]) it always was: a class with only an instance main has
+// none.
+TEST_F(JavaHostTest, WithoutTheHelpersReportMainIsStaticWithArguments) {
+    struct Case {
+        const wchar_t* mainClass;
+        const wchar_t* variant;
+        const char* helper;
+        const char* fail;
+        bool runs;
+    };
+    const Case cases[] = {
+        {L"app/Records", L"jvm", "nofields", "", true},
+        {L"app/Records", L"jvm", "", "GetStaticFieldID", true},
+        {L"app/InstanceMain", L"jvm", "nofields", "", false},
+        {L"app/InstanceNoArgs", L"jvm_nohelper", "", "", false},
+        {L"app/StaticNoArgs", L"jvm_nohelper", "", "", false},
+    };
+    launch_.arguments = {L"a"};
+    for (const Case& c : cases) {
+        launch_.mainClass = c.mainClass;
+        control("TESTJVM_HELPER", c.helper);
+        control("TESTJVM_FAIL", c.fail);
+        shownMessages.clear();
+        std::remove(logPath.c_str());
+        const int result = run(c.variant);
+        SKIP_WITHOUT_TEST_JVM(result);
+        SCOPED_TRACE(::testing::Message() << os::toUtf8(c.mainClass) << " " << c.helper << c.fail);
+        const std::string slashed = os::toUtf8(c.mainClass);
+        EXPECT_TRUE(logged("GetStaticMethodID " + slashed + " main ([Ljava/lang/String;)V"));
+        EXPECT_FALSE(loggedStarting("GetMethodID " + slashed));
+        EXPECT_FALSE(loggedStarting("NewObject " + slashed));
+        if (c.runs) {
+            EXPECT_EQ(result, 0);
+            EXPECT_TRUE(logged("main " + slashed + " args=1"));
+            EXPECT_TRUE(shownMessages.empty());
+        } else {
+            EXPECT_EQ(result, 1);
+            EXPECT_FALSE(loggedStarting("main ") || loggedStarting("instance main "));
+            ASSERT_EQ(shownMessages.size(), 1u);
+            EXPECT_EQ(shownMessages[0], L"No main method found in specified class.\n");
+        }
+    }
+}
+
+// The constructor of an instance main is the program's own code: what it throws is
+// handled as what main throws (the splash closes, the exception is uncaught), and main
+// is not called.
+TEST_F(JavaHostTest, AConstructorThatThrowsIsHandledAsMainThrowing) {
+    launch_.mainClass = L"app/BadConstructor";
+    const int result = run();
+    SKIP_WITHOUT_TEST_JVM(result);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(mainStartingCalls, 1);
+    EXPECT_EQ(splashCloseCalls, 1);
+    EXPECT_TRUE(shownMessages.empty());
+    EXPECT_FALSE(loggedStarting("CallVoidMethodV main"));
+    expectInOrder({"NewObject app/BadConstructor", "DetachCurrentThread",
+                   "uncaught java.lang.IllegalStateException: thrown by the constructor of app.BadConstructor",
+                   "DestroyJavaVM on-creating-thread=yes"});
+}
+
+// With the trace on, each JNI result that decides the launch is traced, with the
+// pending exception's text, and the launch goes exactly as it does without the trace.
+TEST_F(JavaHostTest, TheTraceNamesEachDecidingResult) {
+    struct Case {
+        const wchar_t* mainClass;
+        const wchar_t* variant;
+        const char* helper;
+        const char* createResult;
+        int result;
+        std::vector<std::string> traced;  // in order
+        const char* alsoLogged;            // the outcome the test JVM saw, or null
+    };
+    const Case cases[] = {
+        {L"app/Records", L"jvm", "", "", 0,
+         {"jvm: JNI_CreateJavaVM: 0",
+          "jvm: main class: LauncherHelper.checkAndLoadMain",
+          "jvm: main class: loaded; main is static, with String[]", "jvm: main method: found",
+          "jvm: main returned"},
+         "main app/Records args=0"},
+        {L"app/InstanceNoArgs", L"jvm", "", "", 0,
+         {"jvm: main class: loaded; main is instance, without parameters",
+          "jvm: main method: found", "jvm: main returned"},
+         "instance main app/InstanceNoArgs without parameters"},
+        {L"app/Records", L"jvm", "nofields", "", 0,
+         {"main is static, with String[] (not said)"}, nullptr},
+        {L"app/Records", L"jvm", "", "-4", 1, {"jvm: JNI_CreateJavaVM: -4"}, nullptr},
+        {L"app/Fehlt", L"jvm_nohelper", "", "", 1,
+         {"jvm: main class: no launcher helper",
+          "jvm: main class: FindClass: java.lang.NoClassDefFoundError: app/Fehlt"},
+         "ExceptionDescribe java.lang.NoClassDefFoundError: app/Fehlt"},
+        {L"app/Records", L"jvm", "null", "", 0,
+         {"jvm: main class: helper failed: java.lang.IllegalStateException: checkAndLoadMain failed",
+          "jvm: main class: FindClass: found"},
+         nullptr},
+        {L"app/NoMain", L"jvm", "", "", 1, {"jvm: main method: java.lang.NoSuchMethodError: main"},
+         "ExceptionDescribe java.lang.NoSuchMethodError: main"},
+        {L"app/Throws", L"jvm", "", "", 0, {"jvm: main threw java.lang.IllegalStateException: thrown by app.Throws"},
+         "uncaught java.lang.IllegalStateException: thrown by app.Throws"},
+    };
+    for (const Case& c : cases) {
+        launch_.mainClass = c.mainClass;
+        control("TESTJVM_HELPER", c.helper);
+        control("TESTJVM_CREATE_RESULT", c.createResult);
+        std::remove(logPath.c_str());
+        testing::TraceCapture capture;
+        const int result = run(c.variant);
+        SKIP_WITHOUT_TEST_JVM(result);
+        SCOPED_TRACE(::testing::Message() << os::toUtf8(c.mainClass) << " " << c.helper << c.createResult);
+        EXPECT_EQ(result, c.result);
+        const std::string text = capture.text();
+        size_t previous = 0;
+        for (const std::string& line : c.traced) {
+            const size_t at = text.find(line, previous);
+            EXPECT_NE(at, std::string::npos) << line << "\n" << text;
+            if (at != std::string::npos) previous = at + line.size();
+        }
+        // Reading an exception's text leaves it pending for whoever describes it.
+        if (c.alsoLogged) EXPECT_TRUE(logged(c.alsoLogged)) << c.alsoLogged;
+        // Only a helper without the fields leaves the form unsaid.
+        EXPECT_EQ(text.find("(not said)") != std::string::npos, std::string(c.helper) == "nofields") << text;
+    }
+}
+
+// Off, the trace costs no JNI call.
+TEST_F(JavaHostTest, WithoutTheTraceNoExceptionTextIsRead) {
+    launch_.mainClass = L"app/Throws";
+    const int result = run();
+    SKIP_WITHOUT_TEST_JVM(result);
+    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(loggedStarting("GetMethodID java/lang/IllegalStateException toString"));
+    EXPECT_TRUE(loggedStarting("uncaught java.lang.IllegalStateException"));
+}
+
+// A standard stream that cannot be redirected is traced with the reason; the other
+// one is traced as redirected.
+TEST_F(JavaHostTest, TheTraceTellsWhetherEachStreamWasRedirected) {
+    LaunchSettings settings;
+    settings.outputFile = folder_.path();  // a folder: it cannot be opened for writing
+    settings.errorFile = folder_.path(L"err.log");
+    launch_.settings = &settings;
+    testing::TraceCapture capture;
+    const int result = run();
+    SKIP_WITHOUT_TEST_JVM(result);
+    EXPECT_EQ(result, 0);
+    const std::string text = capture.text();
+    EXPECT_NE(text.find("jvm: System.out not redirected: java.io.FileNotFoundException: " + os::toUtf8(folder_.path())),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("jvm: System.err redirected"), std::string::npos) << text;
+    EXPECT_TRUE(loggedStarting("ExceptionDescribe java.io.FileNotFoundException"));
 }
 
 }  // namespace

@@ -743,7 +743,8 @@ TEST_F(RuntimeSearchTest, VendorEntriesTakeVersionFolderKindAndFamilyFromTheirRu
     const std::wstring jdkMarker = std::wstring(L"jre") + kSep + kMarker;
     const std::wstring jdkServer = std::wstring(L"jre") + kSep + kServer;
     const std::wstring zulu17 = makeRuntime(temp, L"zulu17", {kServer});
-    temp.write(std::wstring(L"zulu17") + kSep + L"release", "JAVA_VERSION=\"17.0.9\"\nIMPLEMENTOR=\"Azul Systems, Inc.\"\n");
+    temp.write(std::wstring(L"zulu17") + kSep + L"release",
+               "JAVA_VERSION=\"17.0.9\"\nIMPLEMENTOR=\"Azul Systems, Inc.\"\n");
     const std::wstring zulu8jre = makeRuntime(temp, L"zulu8jre", {kClient});
     const std::wstring jdk8 = makeRuntime(temp, L"jdk8", {jdkMarker, jdkServer});
     temp.write(std::wstring(L"jdk8") + kSep + L"release", "JAVA_VERSION=\"1.8.0_392\"\n");

@@ -8,6 +8,7 @@
 #include "config/ini_file.h"
 #include "config/launch_settings.h"
 #include "config/settings_store.h"
+#include "support/messages.h"
 #include "temp_folder.h"
 #include "trace_capture.h"
 
@@ -54,7 +55,9 @@ TEST(SettingsTraceTest, AMissingMainClassIsNamedAsTheReasonTheLaunchEnds) {
     const std::wstring ini = dir.write(L"tool.ini", "[Java Runtime Environment]\r\nJVM Type=server\r\n");
     TraceCapture capture;
     LaunchSettings settings;
+    setErrorBoxSink([](void*, const std::wstring&) { return 1; });
     EXPECT_FALSE(readLaunchSettingsFrom(ini, dir.path(L"tool.exe"), settings));
+    setErrorBoxSink(nullptr);
     const std::string text = capture.text();
     EXPECT_NE(text.find("; settings file "), std::string::npos) << text;
     EXPECT_NE(text.find("tool.ini: found"), std::string::npos) << text;

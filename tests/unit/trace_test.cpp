@@ -65,6 +65,9 @@ TEST(TraceLineTest, IsOneUtf8LineWhateverThePartsHold) {
         EXPECT_EQ(traceLineText(L"tool.exe", 42, L"runtime", {L"value ", c.part, L"."}),
                   "tool.exe[42] runtime: value " + c.shown + "." + kEnd);
     }
+    // Plain literals, UTF-8 and UTF-16 texts mix in one line.
+    EXPECT_EQ(traceLineText(L"tool", 7, L"jvm", {"plain\n", std::string("utf-8 \xc3\xbc "), L"wide \u00fc"}),
+              "tool[7] jvm: plain\\nutf-8 \xc3\xbc wide \xc3\xbc" + kEnd);
     EXPECT_EQ(traceQuoted(L" padded "), L"\" padded \"");
 }
 

@@ -114,8 +114,9 @@ protected:
                             KEY_ALL_ACCESS | viewFlag(view), nullptr, &key, nullptr) != ERROR_SUCCESS) {
             return false;
         }
-        const LONG status = RegSetValueExW(key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                                           static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+        const LONG status =
+            RegSetValueExW(key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                           static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
         RegCloseKey(key);
         return status == ERROR_SUCCESS;
     }
@@ -366,7 +367,8 @@ TEST_F(RegistrySearchTest, EveryVendorKeyIsFoundInItsViewAndPerUserInBoth) {
                     }
                     // Machine-wide keys belong to one view; per-user keys are the same
                     // in both.
-                    const bool visible = place.perUser || (view == view32.get()) == (place.view == RegistryView::Bits32);
+                    const bool inView32 = view == view32.get();
+                    const bool visible = place.perUser || inView32 == (place.view == RegistryView::Bits32);
                     ASSERT_EQ(found.size(), visible ? 1u : 0u) << u8(label) << " in " << u8(place.name);
                     if (!visible) continue;
                     EXPECT_EQ(u8(formatVersion(found[0].version)), u8(formatVersion(parseVersion(name, 0))))
@@ -427,7 +429,8 @@ TEST_F(RegistrySearchTest, SixtyFourBitRuntimesOfTheNewerKeysGoToThePairedLaunch
     const std::wstring machine64 = runtime(L"m64", {kServer}, amd64), user64 = runtime(L"u64", {kServer}, amd64);
     ASSERT_TRUE(addVendorValue(false, RegistryView::Bits64, L"Software\\Microsoft\\JDK\\", L"21.0.4.7",
                                L"hotspot\\MSI", L"Path", machine64));
-    const std::unique_ptr<RuntimeRegistry> view32 = registry(RegistryView::Bits32), view64 = registry(RegistryView::Bits64);
+    const std::unique_ptr<RuntimeRegistry> view32 = registry(RegistryView::Bits32),
+                                           view64 = registry(RegistryView::Bits64);
     environment_.defaultView = view32.get();
     environment_.wideView = view64.get();
     RuntimeSearchResult result;

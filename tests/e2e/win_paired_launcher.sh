@@ -1,0 +1,49 @@
+# A runtime this process cannot load (a library for another machine) is handed to
+# "Pair Product": started with this process's own command line, its exit code passed
+# on with "Pair Return Code". A relative "Pair Product" is found beside the launcher,
+# also when the launcher is started from another folder, and one that cannot start is
+# reported and ends the launch with -1 instead of passing for success.
+source "$(dirname "$0")/lib.sh"
+source "$JL_ROOT/scripts/wine-env.sh"
+: "${JL_UIPROBE:?}"
+
+case "$(basename "$JL_LAUNCHER")" in
+  jlaunch64.exe) foreign_build=win32 ;;
+  *) foreign_build=win64 ;;
+esac
+foreign_jvm=$JL_ROOT/build/$foreign_build/tests/testjvm/jvm.dll
+[ -f "$foreign_jvm" ] || { echo "SKIP: no test JVM of the other machine at $foreign_jvm"; exit 77; }
+
+app=$JL_WORK/App
+mkdir -p "$app/jre/bin/client" "$JL_WORK/elsewhere"
+cp "$JL_LAUNCHER" "$app/tool.exe"
+cp "$foreign_jvm" "$app/jre/bin/client/jvm.dll"
+# The paired program: the UI probe, which ends with 1 when its arguments are not its own.
+cp "$JL_UIPROBE" "$app/pair.exe"
+
+settings() {
+  write_ini "$app/tool.ini" "[Java Runtime Environment]" "Main Class=app.Main" "JRE Path=jre" \
+    "[Application]" "Pair Product=$1" "$2"
+}
+
+run_from() {  # folder to start in; sets EXIT_CODE
+  ( cd "$1" && exec $JL_WINE "$app/tool.exe" a "b c" ) >"$JL_WORK/out.txt" 2>&1
+  EXIT_CODE=$?
+}
+
+settings pair.exe "Pair Return Code=yes"
+run_from "$JL_WORK/elsewhere"
+expect_eq "$EXIT_CODE" 1 "paired launcher's exit code, started from another folder"
+
+settings pair.exe "Pair Return Code=no"
+run_from "$app"
+expect_eq "$EXIT_CODE" 0 "without Pair Return Code"
+
+# A paired launcher that cannot be started: reported, and the launch fails.
+settings missing.exe "Pair Return Code=yes"
+start_wine "$app/tool.exe"
+shown=$(probe_and_press tool.exe 1) || fail "no error box for a missing paired launcher: $shown"
+expect_contains "$shown" "missing.exe" "error box names the paired launcher"
+wait_exit
+expect_eq "$EXIT_CODE" 255 "exit code when the paired launcher cannot start"
+echo "ok"
