@@ -21,7 +21,9 @@ status=0
 run_ctest() {
   local dir=$1 log=build/logs/ctest-$(basename "$1").log
   echo "== ctest $dir"
-  ctest --test-dir "$dir" -j2 --output-on-failure --timeout 300 2>&1 | tee "$log" | grep -vE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' || true
+  # A Wine program very rarely hangs at start-up under load; such a test is run once
+  # more instead of failing the run (the log keeps the first attempt).
+  ctest --test-dir "$dir" -j2 --output-on-failure --timeout 90 --repeat after-timeout:2 2>&1 | tee "$log" | grep -vE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' || true
   local line
   line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n1)
   if [ -z "$line" ]; then
@@ -40,7 +42,7 @@ run_ctest build/win32
 run_ctest build/win64
 
 echo "== fuzz"
-if bash scripts/run-fuzzers.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); status=1; fi
+if JL_FUZZ_SECONDS=${JL_FUZZ_SECONDS:-15} bash scripts/run-fuzzers.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); status=1; fi
 
 jl_wine_stop
 pkill -f "Xvfb :$JL_DISPLAY_NUMBER" >/dev/null 2>&1 || true

@@ -28,6 +28,12 @@ constexpr DWORD kPollMilliseconds = 100;
 // the first one may have created the block a moment ago and not yet be listening.
 constexpr DWORD kHandOverMilliseconds = 5000;
 constexpr DWORD kRetryMilliseconds = 20;
+// How often a second instance claims the name anew after the first one ended before it
+// took the arguments.
+constexpr int kClaimAttempts = 100;
+// How long a first instance that withdraws waits for the turn: a second instance that
+// waits for it to end holds the turn for good.
+constexpr DWORD kWithdrawTurnMilliseconds = 500;
 constexpr DWORD kQuitWaitMilliseconds = 20;
 constexpr DWORD kListenerEndMilliseconds = 5000;
 constexpr DWORD kRequestEndMilliseconds = 2000;
@@ -189,6 +195,10 @@ struct SingleInstance::Channel {
     os::UniqueMappedView view;
     uint8_t* block = nullptr;
     UINT messageId = 0;
+    // Second instances take turns at the argument area; the first instance takes the
+    // turn while it withdraws from the block, so that no request is posted meanwhile.
+    UniqueKernelHandle turn;
+    bool holdsTurn = false;
 
     // First instance.
     RequestServer* server = nullptr;
@@ -196,12 +206,8 @@ struct SingleInstance::Channel {
     DWORD listenerId = 0;
 
     // Second instance.
-    UniqueKernelHandle turn;
-    bool holdsTurn = false;
     UniqueKernelHandle firstProcess;
     DWORD firstProcessId = 0;
-    bool firstEnded = false;  // before the arguments could be handed over
-    int firstExitCode = 0;
 
     ~Channel() {
         giveUpTurn();
@@ -223,14 +229,22 @@ struct SingleInstance::Channel {
         if (firstProcess) firstProcessId = processId;
     }
 
-    bool firstInstanceEnded() {
-        if (!firstProcess || !hasEnded(firstProcess.get())) return false;
-        firstEnded = true;
-        firstExitCode = exitCodeOf(firstProcess.get());
-        return true;
+    // A first instance writes its process id, then the message id, then (its listener,
+    // once it has a queue) the listener's thread id; withdrawing, it clears the thread id
+    // and then the process id. A block with the message id but no process id is one its
+    // first instance no longer serves.
+    bool withdrawn() const {
+        return loadField(block, kMessageIdOffset) == messageId && loadField(block, kFirstProcessOffset) == 0;
     }
 
-    enum class Outcome { Ready, Posted, FirstEnded, NotTaken };
+    // The block leads to no first instance any more: it ended or withdrew. The name is to
+    // be claimed anew, once every process has let go of this block.
+    bool firstInstanceGone() {
+        watchFirstInstance();
+        return withdrawn() || (firstProcess && hasEnded(firstProcess.get()));
+    }
+
+    enum class Outcome { Ready, Posted, ClaimAnew, NotTaken };
 
     // Waits for the turn. While another second instance holds it, waiting is bounded by
     // the first instance's life; without a first instance in sight, by a few seconds.
@@ -245,8 +259,7 @@ struct SingleInstance::Channel {
                 return Outcome::Ready;
             }
             if (waited != WAIT_TIMEOUT) return Outcome::Ready;
-            watchFirstInstance();
-            if (firstInstanceEnded()) return Outcome::FirstEnded;
+            if (firstInstanceGone()) return Outcome::ClaimAnew;
             if (!firstProcess && GetTickCount() - start > kHandOverMilliseconds) return Outcome::NotTaken;
         }
     }
@@ -256,8 +269,7 @@ struct SingleInstance::Channel {
     Outcome handOver(const uint8_t* area) {
         const DWORD start = GetTickCount();
         for (;;) {
-            watchFirstInstance();
-            if (firstInstanceEnded()) return Outcome::FirstEnded;
+            if (firstInstanceGone()) return Outcome::ClaimAnew;
             if (firstProcess) {
                 const DWORD listenerThread = loadField(block, kListenerThreadOffset);
                 if (listenerThread != 0 && threadBelongsTo(listenerThread, firstProcessId)) {
@@ -289,8 +301,9 @@ bool SingleInstance::startListening(const std::wstring& instanceName) {
     if (server->mainStarted && GetLastError() == ERROR_ALREADY_EXISTS) ResetEvent(server->mainStarted.get());
     server->stopping.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!server->mainStarted || !server->stopping) return false;
-    storeField(channel.block, kMessageIdOffset, server->messageId);
+    channel.turn.reset(CreateMutexW(nullptr, FALSE, (instanceName + kTurnSuffix).c_str()));
     storeField(channel.block, kFirstProcessOffset, GetCurrentProcessId());
+    storeField(channel.block, kMessageIdOffset, server->messageId);
     ListenerContext* listener = new ListenerContext{server, channel.block};
     server->retain();
     channel.listener.reset(CreateThread(nullptr, 0, &listenerThread, listener, 0, &channel.listenerId));
@@ -303,79 +316,85 @@ bool SingleInstance::startListening(const std::wstring& instanceName) {
 }
 
 bool SingleInstance::claimOrHandOver(const std::wstring& instanceName, const std::vector<std::wstring>& arguments) {
-    UniqueKernelHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                                  static_cast<DWORD>(kInstanceBlockSize), instanceName.c_str()));
-    if (!mapping) {
-        const DWORD error = GetLastError();
-        if (traceEnabled()) trace(kTopic, {L"no shared block (error ", decimalText(error), L"): single instance is off"});
-        return true;
-    }
-    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
-    // The whole mapping: one that another program made smaller than the block is refused
-    // rather than read past its end.
-    os::UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
-    if (!view || mappedSize(view.get()) < kInstanceBlockSize) {
-        if (traceEnabled()) trace(kTopic, {L"the shared block cannot be mapped: single instance is off"});
-        return true;
-    }
-
-    Channel* channel = new Channel;
-    channel->mapping = std::move(mapping);
-    channel->block = static_cast<uint8_t*>(const_cast<void*>(view.get()));
-    channel->view = std::move(view);
-    channel->messageId = RegisterWindowMessageW(instanceName.c_str());
-    channel_ = channel;
-    if (!existed) {
-        if (!startListening(instanceName)) {
-            // Nobody may find a block without a listener: it goes with the channel.
-            delete channel_;
-            channel_ = nullptr;
-            if (traceEnabled()) trace(kTopic, {L"the first instance cannot listen: single instance is off"});
+    uint8_t area[kArgumentAreaSize];
+    const bool fits = writeArgumentArea(arguments, area);
+    for (int attempt = 1;; ++attempt) {
+        delete channel_;
+        channel_ = nullptr;
+        active_ = false;
+        UniqueKernelHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                      static_cast<DWORD>(kInstanceBlockSize), instanceName.c_str()));
+        if (!mapping) {
+            const DWORD error = GetLastError();
+            if (traceEnabled()) trace(kTopic, {L"no shared block (error ", decimalText(error), L"): single instance is off"});
             return true;
         }
-        active_ = true;
-        first_ = true;
-        if (traceEnabled()) trace(kTopic, {L"first instance of ", instanceName});
-        return true;
-    }
-
-    active_ = true;
-    first_ = false;
-    if (traceEnabled()) trace(kTopic, {L"second instance of ", instanceName});
-    uint8_t area[kArgumentAreaSize];
-    if (!writeArgumentArea(arguments, area)) {
-        if (traceEnabled()) {
-            trace(kTopic, {L"the arguments need ", decimalText(static_cast<long long>(argumentAreaBytesNeeded(arguments))),
-                           L" bytes or hold an empty one after the first; the area holds ",
-                           decimalText(static_cast<long long>(kArgumentAreaSize)), L": not handed over"});
+        const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+        // The whole mapping: one that another program made smaller than the block is
+        // refused rather than read past its end.
+        os::UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 0));
+        if (!view || mappedSize(view.get()) < kInstanceBlockSize) {
+            if (traceEnabled()) trace(kTopic, {L"the shared block cannot be mapped: single instance is off"});
+            return true;
         }
-        return false;
-    }
-    if (channel->messageId == 0) return false;
-    channel->turn.reset(CreateMutexW(nullptr, FALSE, (instanceName + kTurnSuffix).c_str()));
-    Channel::Outcome outcome = channel->takeTurn();
-    if (outcome == Channel::Outcome::Ready) outcome = channel->handOver(area);
-    switch (outcome) {
-        case Channel::Outcome::Ready:
-        case Channel::Outcome::Posted:
+
+        Channel* channel = new Channel;
+        channel->mapping = std::move(mapping);
+        channel->block = static_cast<uint8_t*>(const_cast<void*>(view.get()));
+        channel->view = std::move(view);
+        channel->messageId = RegisterWindowMessageW(instanceName.c_str());
+        channel_ = channel;
+        if (!existed) {
+            if (!startListening(instanceName)) {
+                // Nobody may find a block without a listener: it goes with the channel.
+                delete channel_;
+                channel_ = nullptr;
+                if (traceEnabled()) trace(kTopic, {L"the first instance cannot listen: single instance is off"});
+                return true;
+            }
+            active_ = true;
+            first_ = true;
+            if (traceEnabled()) trace(kTopic, {L"first instance of ", instanceName});
+            return true;
+        }
+
+        active_ = true;
+        first_ = false;
+        if (traceEnabled()) trace(kTopic, {L"second instance of ", instanceName});
+        if (!fits) {
+            if (traceEnabled()) {
+                trace(kTopic, {L"the arguments need ", decimalText(static_cast<long long>(argumentAreaBytesNeeded(arguments))),
+                               L" bytes or hold an empty one after the first; the area holds ",
+                               decimalText(static_cast<long long>(kArgumentAreaSize)), L": not handed over"});
+            }
+            return false;
+        }
+        if (channel->messageId == 0) return false;
+        channel->turn.reset(CreateMutexW(nullptr, FALSE, (instanceName + kTurnSuffix).c_str()));
+        Channel::Outcome outcome = channel->takeTurn();
+        if (outcome == Channel::Outcome::Ready) outcome = channel->handOver(area);
+        if (outcome == Channel::Outcome::Posted) {
             if (traceEnabled()) trace(kTopic, {L"arguments handed to process ", decimalText(channel->firstProcessId)});
             return true;
-        case Channel::Outcome::FirstEnded:
-            channel->giveUpTurn();
-            if (traceEnabled()) trace(kTopic, {L"the first instance ended before it took the arguments"});
-            return true;
-        case Channel::Outcome::NotTaken:
-            break;
+        }
+        channel->giveUpTurn();
+        if (outcome == Channel::Outcome::NotTaken || attempt >= kClaimAttempts) {
+            if (traceEnabled()) trace(kTopic, {L"no first instance took the arguments"});
+            return false;
+        }
+        // The first instance ended before it took the arguments: its block goes once
+        // every waiting process has let go of it, and the name is claimed anew. The pause
+        // differs between processes, so that one of them finds the name free.
+        if (traceEnabled()) trace(kTopic, {L"the first instance ended before it took the arguments: claiming anew"});
+        delete channel_;
+        channel_ = nullptr;
+        Sleep(kRetryMilliseconds + (GetCurrentProcessId() / 4 % 5) * 10);
     }
-    channel->giveUpTurn();
-    if (traceEnabled()) trace(kTopic, {L"no first instance took the arguments"});
-    return false;
 }
 
 int SingleInstance::waitForFirstInstanceReply() {
     Channel* channel = channel_;
     if (!isSecondInstance() || !channel) return kLaunchNotServed;
-    if (channel->firstEnded) return channel->firstExitCode;
     const HANDLE first = channel->firstProcess.get();
     int result = kLaunchNotServed;
     for (bool ended = false;;) {
@@ -433,9 +452,15 @@ void SingleInstance::teardown() {
         return;
     }
     stopServing();
-    // No second instance posts here any more; one that reads the block now waits for a
-    // listener that will not come, and ends after a few seconds.
+    // Withdraw from the block while holding the turn, so that no second instance is
+    // between reading the listener's id and posting to it. Second instances that find the
+    // block withdrawn claim the name anew once this process has let go of it.
+    if (channel.turn) {
+        const DWORD waited = WaitForSingleObject(channel.turn.get(), kWithdrawTurnMilliseconds);
+        channel.holdsTurn = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    }
     storeField(channel.block, kListenerThreadOffset, 0);
+    storeField(channel.block, kFirstProcessOffset, 0);
     bool listenerEnded = true;
     if (channel.listener) {
         // The first post may come before the listener has its queue: post again after a
@@ -455,6 +480,7 @@ void SingleInstance::teardown() {
     while (channel.server->runningRequests.load() > 0 && GetTickCount() - start < kRequestEndMilliseconds) {
         Sleep(kRetryMilliseconds);
     }
+    channel.giveUpTurn();
     if (!listenerEnded) {
         // A listener that still runs may read the block: it stays mapped.
         (void)channel.view.release();

@@ -122,12 +122,15 @@ TEST_F(SingleInstanceTest, ABlockWithoutAReachableListenerFailsInBoundedTime) {
     SingleInstance ended;
     for (Case& c : cases) {
         c.name = uniqueName(L"block");
+        if (c.firstTornDown) {
+            ASSERT_TRUE(ended.claimOrHandOver(c.name, {}));
+            ASSERT_TRUE(ended.isFirstInstance());
+        }
         // Held open here, the block outlives whoever made it.
         c.mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                        static_cast<DWORD>(kInstanceBlockSize), c.name.c_str());
         ASSERT_NE(c.mapping, nullptr);
         if (c.firstTornDown) {
-            ASSERT_TRUE(ended.claimOrHandOver(c.name, {}));
             ended.teardown();
             continue;
         }
