@@ -37,8 +37,9 @@ fi
 
 # One launch. Inputs: JDK, MAIN (default hosting.Main), VMP (virtual machine parameters),
 # CP (class path; default app.jar), JRE_EXTRA and APP_EXTRA (more settings lines),
-# ARGS (command-line arguments), EMBED=1 (the JAR appended to the launcher), TRACE=1
-# (JLAUNCH_TRACE names a file).
+# ARGS (command-line arguments), EMBED=1 (the JAR appended to the launcher), LAYER (the
+# text of an embedded settings layer written into the launcher), TRACE=1 (JLAUNCH_TRACE
+# names a file).
 # Outputs: code, err (standard error), out (what the program wrote), traced (the trace).
 case_number=0
 launch() {
@@ -54,6 +55,11 @@ launch() {
   write_ini "$dir/tool.ini" "[Java Runtime Environment]" "JRE Path=$JDK" "Main Class=${MAIN:-hosting.Main}" \
     "Virtual Machine Parameters=-Dhosting.out=$dir/out.txt ${VMP:-}" "${JRE_EXTRA[@]}" \
     "${cp_lines[@]}" "[Application]" "${APP_EXTRA[@]}"
+  if [ -n "${LAYER:-}" ]; then
+    printf '[Product Information]\r\nUpgrade Code={5E2B-71C4}\r\n' >>"$dir/tool.ini"
+    printf '%s' "$LAYER" >"$dir/layer.ini"
+    "$JL_BUILD/tools/jlembed/jlembed" "$dir/tool" "$dir/tool.ini" "$dir/layer.ini" >/dev/null || fail "$label: jlembed"
+  fi
   # From another folder: nothing may depend on the current directory.
   local trace_file=
   [ "${TRACE:-0}" = 1 ] && trace_file=$dir/trace.txt
@@ -65,7 +71,7 @@ launch() {
   case_dir=$dir
 }
 
-reset_case() { MAIN= VMP= EMBED=0 TRACE=0; unset CP; JRE_EXTRA=() APP_EXTRA=() ARGS=(); }
+reset_case() { MAIN= VMP= EMBED=0 TRACE=0 LAYER=; unset CP; JRE_EXTRA=() APP_EXTRA=() ARGS=(); }
 
 # The line of the trace after the first one that contains $1 (among the lines of topic
 # jvm and launch).
@@ -109,6 +115,18 @@ for JDK in "${jdks[@]}"; do
   else
     expect_contains "$traced" "jvm: main class: loaded; main is static, with String[] (not said)" "$label"
   fi
+
+  # Options may carry values of an embedded settings layer, whose text is never traced.
+  label="$jdk_name trace with an embedded layer"; reset_case
+  LAYER=$'[Class Path]\nClass Path=app.jar\n' CP=
+  TRACE=1
+  launch
+  expect_eq "$code" 0 "$label: exit code"
+  expect_eq "$out" "count 0" "$label: main ran from the layer's class path"
+  expect_contains "$traced" "jvm: options: not shown (embedded settings)" "$label"
+  expect_not_contains "$traced" "java.class.path" "$label"
+  expect_not_contains "$traced" "jvm: option " "$label"
+  expect_contains "$traced" "jvm: main returned" "$label"
 
   label="$jdk_name uncaught exception"; reset_case
   VMP="-Dhosting.mode=throw"
