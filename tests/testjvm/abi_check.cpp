@@ -1,4 +1,4 @@
-// Built on Linux only: the test JVM's own reading of the JNI specification agrees with
+// Built on Linux only: the test JVM's own reading of the published JNI interface agrees with
 // the JDK's jni.h on every table index and structure it relies on.
 #include <jni.h>
 

@@ -1,5 +1,5 @@
 # The test JVM libraries export what a runtime's JVM library exports, under the plain
-# names, and (on x86) with the calling conventions the JNI specification gives.
+# names, and (on x86) with the calling conventions the published JNI interface gives.
 #   check-exports.sh OBJDUMP NM PROCESSOR FOLDER
 set -uo pipefail
 objdump=$1 nm=$2 processor=$3 folder=$4

@@ -1,5 +1,5 @@
 // The binary interface of a JNI virtual machine, written down for the test JVM from the
-// JNI specification itself rather than taken from the header the launcher compiles
+// published JNI interface itself rather than taken from the header the launcher compiles
 // with: a test double built from the launcher's own header would share any mistake in
 // it. On 32-bit Windows every JNI entry point is __stdcall, except the variadic
 // Call*Method and NewObject entries, which a C compiler can only make __cdecl.
@@ -90,7 +90,7 @@ constexpr Int kEExist = -5;
 constexpr Int kVersion1_1 = 0x00010001;
 constexpr Int kVersion1_2 = 0x00010002;
 
-// Index of each entry in the JNIEnv function table, as the JNI specification numbers
+// Index of each entry in the JNIEnv function table, as the published JNI interface numbers
 // them. The first four entries are reserved.
 namespace fn {
 enum : int {
