@@ -19,8 +19,9 @@ using os::UniqueKernelHandle;
 
 constexpr wchar_t kTopic[] = L"instance";
 constexpr wchar_t kMainStartedSuffix[] = L"_upr_evt";
-// Held by a second instance from writing the argument area until its reply has come or
-// the first instance has ended: second instances share that one area.
+// The turn at the block: held by a second instance from writing the argument area until
+// its reply has come or the first instance has ended, since second instances share that
+// one area; and by a first instance while it withdraws from the block.
 constexpr wchar_t kTurnSuffix[] = L"_request_turn";
 
 constexpr DWORD kPollMilliseconds = 100;
@@ -55,6 +56,11 @@ int exitCodeOf(HANDLE process) {
     DWORD code = 0;
     if (!GetExitCodeProcess(process, &code) || code == STILL_ACTIVE) return kLaunchNotServed;
     return static_cast<int>(code);
+}
+
+bool threadIsRunning(DWORD threadId) {
+    UniqueKernelHandle thread(OpenThread(SYNCHRONIZE, FALSE, threadId));
+    return thread && WaitForSingleObject(thread.get(), 0) == WAIT_TIMEOUT;
 }
 
 bool threadBelongsTo(DWORD threadId, DWORD processId) {
@@ -143,6 +149,13 @@ void startRequest(RequestServer& server, uint8_t* block, DWORD requester) {
     if (!readArgumentArea(block + kArgumentAreaOffset, kArgumentAreaSize, request->launch.arguments)) {
         if (traceEnabled()) trace(kTopic, {L"a forwarded launch without a well-formed argument list: refused"});
         replyTo(requester, server.messageId, kLaunchNotServed);
+        delete request;
+        return;
+    }
+    // A requester that ended after posting gave up its turn, and the area may hold the
+    // next one's arguments already: those arrive with the next request, not twice. Read
+    // first, then checked, so that what was read is the requester's own.
+    if (!threadIsRunning(requester)) {
         delete request;
         return;
     }
@@ -396,6 +409,7 @@ int SingleInstance::waitForFirstInstanceReply() {
     Channel* channel = channel_;
     if (!isSecondInstance() || !channel) return kLaunchNotServed;
     const HANDLE first = channel->firstProcess.get();
+    if (!first) return kLaunchNotServed;
     int result = kLaunchNotServed;
     for (bool ended = false;;) {
         MSG message;

@@ -70,11 +70,12 @@ second() {
   [ "$code" != 124 ] || fail "a second instance did not end"
 }
 
-count_lines() { grep -cxF -- "$1" "$log" 2>/dev/null; }
+# 0 also while the log does not exist yet.
+count_lines() { if [ -f "$log" ]; then grep -cxF -- "$1" "$log"; else echo 0; fi; }
 # The void form is answered before it runs: its line may come a moment after the reply.
 expect_once() {
   for _ in $(seq 1 200); do [ "$(count_lines "$1")" = 0 ] || break; sleep 0.05; done
-  expect_eq "$(count_lines "$1")" 1 "$2: [$1] in $(cat -A "$log")"
+  expect_eq "$(count_lines "$1")" 1 "$2: [$1] in $(cat "$log")"
 }
 
 # --- the void form: arguments, and the reply before the call ---------------------------
@@ -259,8 +260,11 @@ for i in $(seq 1 24); do
 done
 wait "$first_pid"; code=$?
 expect_eq "$code" 0 "the first instance ended normally while requests came"
+# Every late start has ended, and with it any first instance one of them became.
+codes=()
+for i in $(seq 1 24); do wait "${batch[$((i - 1))]}"; codes+=($?); done
 for i in $(seq 1 24); do
-  wait "${batch[$((i - 1))]}"; code=$?
+  code=${codes[$((i - 1))]}
   # Served (0, once), refused as not served (255, never), or a first instance itself
   # once the name was free (0, its own main).
   seen=$(grep -cxE "(main|secondary void) count=1 \[late $i\]" "$log")

@@ -71,12 +71,22 @@ second_in_background() {
   batch+=($!)
 }
 
-# How often the lines given follow each other in the log, as one block.
+# How often the lines given follow each other in the log, as one block. (The lines go
+# through the environment, where awk leaves backslashes alone.)
 count_block() {
-  python3 -c 'import sys
-lines = open(sys.argv[1], encoding="utf-8", errors="replace").read().split("\n")
-block = sys.argv[2:]
-print(sum(1 for i in range(len(lines)) if lines[i:i + len(block)] == block))' "$log" "$@"
+  [ -f "$log" ] || { echo 0; return; }
+  local IFS=$'\x1f'
+  BLOCK="$*" awk -v n=$# 'BEGIN { want = ENVIRON["BLOCK"] }
+    { line[NR] = $0 }
+    END {
+      count = 0
+      for (i = 1; i + n - 1 <= NR; i++) {
+        text = line[i]
+        for (j = 1; j < n; j++) text = text "\x1f" line[i + j]
+        if (text == want) count++
+      }
+      print count
+    }' "$log"
 }
 # The void form is answered before it runs: its lines may come a moment after the reply.
 expect_block_once() {  # what, lines...
@@ -218,8 +228,11 @@ for i in $(seq 1 12); do
 done
 wait "$first_pid"; code=$?
 expect_eq "$code" 0 "the first instance ended normally while requests came"
+# Every late start has ended, and with it any first instance one of them became.
+codes=()
+for i in $(seq 1 12); do wait "${batch[$((i - 1))]}"; codes+=($?); done
 for i in $(seq 1 12); do
-  wait "${batch[$((i - 1))]}"; code=$?
+  code=${codes[$((i - 1))]}
   # Served (0, once), refused as not served (255, never), or a first instance itself
   # once the name was free (0, its own main).
   seen=$(($(count_block "secondaryMain void args=1" "arg 0: late $i") + $(count_block "main app/SecondaryVoid args=1" "arg 0: late $i")))
@@ -235,13 +248,15 @@ done
 # the test JVM with single instance of its own. tool.exe must not keep its instance: a
 # later start of tool.exe hands over too, and pair.exe forwards it to the running one.
 reset_case; new_product
-pair_dir=$dir
 foreign=$dir/foreign/bin/client
 mkdir -p "$foreign"
 cp "$testjvm/jvm.dll" "$foreign/jvm.dll"
-# The same library marked as an image for x86: the launcher only reads the header.
+# The same library marked as an image for the other machine (x86 or x64): the launcher
+# only reads the header to decide.
 header=$(od -An -tu4 -j60 -N4 "$foreign/jvm.dll" | tr -d ' ')
-printf '\x4c\x01' | dd of="$foreign/jvm.dll" bs=1 seek=$((header + 4)) conv=notrunc status=none
+machine=$(od -An -tx2 -j$((header + 4)) -N2 "$foreign/jvm.dll" | tr -d ' ')
+if [ "$machine" = 014c ]; then other='\x64\x86'; else other='\x4c\x01'; fi
+printf "$other" | dd of="$foreign/jvm.dll" bs=1 seek=$((header + 4)) conv=notrunc status=none
 cp "$JL_LAUNCHER" "$dir/pair.exe"
 mv "$dir/tool.ini" "$dir/pair.ini"
 write_ini "$dir/tool.ini" "[Java Runtime Environment]" "JRE Path=$(winpath "$dir/foreign")" \
