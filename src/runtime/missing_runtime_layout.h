@@ -2,19 +2,11 @@
 // rectangle (its owner, or the work area of a monitor) and kept inside a work area.
 #pragma once
 
+#include "support/rect.h"
+
 namespace jl {
 
-struct ScreenRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    int width() const { return right - left; }
-    int height() const { return bottom - top; }
-    bool operator==(const ScreenRect& other) const {
-        return left == other.left && top == other.top && right == other.right && bottom == other.bottom;
-    }
-};
+using ScreenRect = Rect;
 
 // `window` moved so that its centre lies on the centre of `reference`, size kept.
 ScreenRect centreRect(const ScreenRect& window, const ScreenRect& reference);

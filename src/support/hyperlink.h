@@ -4,6 +4,8 @@
 // drawn in.
 #pragma once
 
+#include "support/rect.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -50,17 +52,7 @@ constexpr uint32_t kStaticRight = 0x02;
 bool staticStylePaintsText(uint32_t style);
 LinkAlignment staticStyleAlignment(uint32_t style);
 
-struct LinkRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    int width() const { return right - left; }
-    int height() const { return bottom - top; }
-    bool operator==(const LinkRect& other) const {
-        return left == other.left && top == other.top && right == other.right && bottom == other.bottom;
-    }
-};
+using LinkRect = Rect;
 
 // The area of the drawn link: `measured` is the text's extent as measured from the
 // client rectangle's top left corner; centred text moves right by half the free width,
