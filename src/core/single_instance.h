@@ -58,9 +58,12 @@ public:
     void mainStarting(JavaVM* vm, const std::wstring& mainClass, bool stayAttached);
 
     // First instance: no forwarded launch attaches to the virtual machine after this
-    // returns, and every launch still waiting is answered with kLaunchNotServed. Waits for
-    // secondaryMain calls in progress, as destroying the virtual machine would. To be
-    // called before the virtual machine is destroyed; teardown calls it too.
+    // returns, and every launch still waiting is answered with kLaunchNotServed. Waits,
+    // for a bounded time, for secondaryMain calls in progress. Launches are served for as
+    // long as the virtual machine lives, also while DestroyJavaVM waits for the program's
+    // own threads (a windowed program's main returns at once), so teardown calls this
+    // once DestroyJavaVM has returned; a launch that comes while the virtual machine
+    // shuts down is refused by it (the attach fails) and answered with kLaunchNotServed.
     void stopServing();
 
     // Ends the listener, answers what it still held, and releases the shared objects; a

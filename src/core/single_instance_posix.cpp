@@ -117,10 +117,10 @@ struct RequestServer {
     bool stopping = false;     // guarded by lock
     // Connections that got no reply: their second instances wait until this one ends.
     std::vector<int> unanswered;  // guarded by lock
-    // Held shared by every call into the virtual machine, taken exclusively to close it,
-    // so that no call attaches once the virtual machine is about to go.
-    std::shared_mutex gate;
-    bool closed = false;  // guarded by gate
+    // Held shared by every call into the virtual machine; a call checks closed under it,
+    // so that none attaches once the instance has stopped serving.
+    std::shared_timed_mutex gate;
+    std::atomic<bool> closed{false};
     // Written before mainStarted is set, read only after it.
     JavaVM* vm = nullptr;
     std::wstring mainClass;
@@ -171,8 +171,8 @@ void serve(Request& request) {
     }
     bool served = false;
     if (waitForMainStarted(server)) {
-        std::shared_lock<std::shared_mutex> gate(server.gate);
-        if (!server.closed && server.vm) {
+        std::shared_lock<std::shared_timed_mutex> gate(server.gate);
+        if (!server.closed.load() && server.vm) {
             request.launch.mainClass = server.mainClass;
             request.launch.stayAttached = server.stayAttached;
             (void)runSecondaryMain(server.vm, request.launch, SecondaryReply{&sendReply, &request});
@@ -395,8 +395,11 @@ void SingleInstance::stopServing() {
         server.stopping = true;
         server.changed.notify_all();
     }
-    std::unique_lock<std::shared_mutex> gate(server.gate);
-    server.closed = true;
+    server.closed.store(true);
+    // Calls in progress end before the virtual machine can be destroyed. One that is
+    // stuck for good (a thread that entered a virtual machine which had already exited
+    // never returns) must not keep this process from ending: the wait is bounded.
+    std::unique_lock<std::shared_timed_mutex> gate(server.gate, std::chrono::milliseconds(kRequestEndMilliseconds));
 }
 
 void SingleInstance::teardown() {

@@ -77,10 +77,10 @@ struct RequestServer {
     UINT messageId = 0;
     UniqueKernelHandle mainStarted;  // the named main-started event, manual reset
     UniqueKernelHandle stopping;     // manual reset: the instance no longer serves launches
-    // Held shared by every call into the virtual machine, taken exclusively to close it,
-    // so that no call attaches once the virtual machine is about to go.
+    // Held shared by every call into the virtual machine; a call checks closed under it,
+    // so that none attaches once the instance has stopped serving.
     SRWLOCK gate = SRWLOCK_INIT;
-    bool closed = false;  // guarded by gate
+    std::atomic<bool> closed{false};
     // Written before mainStarted is set, read only after it.
     JavaVM* vm = nullptr;
     std::wstring mainClass;
@@ -123,7 +123,7 @@ DWORD WINAPI requestThread(void* context) {
     bool served = false;
     if (waitForMainStarted(server)) {
         AcquireSRWLockShared(&server.gate);
-        if (!server.closed && server.vm) {
+        if (!server.closed.load() && server.vm) {
             request->launch.mainClass = server.mainClass;
             request->launch.stayAttached = server.stayAttached;
             (void)runSecondaryMain(server.vm, request->launch, SecondaryReply{&sendReply, request});
@@ -449,8 +449,15 @@ void SingleInstance::stopServing() {
     if (!channel_ || !channel_->server) return;
     RequestServer& server = *channel_->server;
     SetEvent(server.stopping.get());
-    AcquireSRWLockExclusive(&server.gate);
-    server.closed = true;
+    server.closed.store(true);
+    // Calls in progress end before the virtual machine can be destroyed. One that is
+    // stuck for good (a thread that entered a virtual machine which had already exited
+    // never returns) must not keep this process from ending: the wait is bounded.
+    const DWORD start = GetTickCount();
+    while (!TryAcquireSRWLockExclusive(&server.gate)) {
+        if (GetTickCount() - start >= kRequestEndMilliseconds) return;
+        Sleep(kRetryMilliseconds);
+    }
     ReleaseSRWLockExclusive(&server.gate);
 }
 

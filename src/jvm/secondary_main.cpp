@@ -10,6 +10,7 @@ constexpr char kSecondaryMain[] = "secondaryMain";
 constexpr char kVoidForm[] = "([Ljava/lang/String;)V";
 constexpr char kIntForm[] = "([Ljava/lang/String;)I";
 constexpr int kThrew = -1;
+constexpr int kNotServed = -1;
 
 void describePendingException(JNIEnv* env) {
     if (env->ExceptionCheck()) env->ExceptionDescribe();
@@ -67,7 +68,12 @@ bool callSecondaryMain(JNIEnv* env, const SecondaryLaunch& launch, const Seconda
 
 bool runSecondaryMain(JavaVM* vm, const SecondaryLaunch& launch, const SecondaryReply& reply) {
     JNIEnv* env = nullptr;
-    if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) return false;
+    if (!vm || vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) != JNI_OK) {
+        // A virtual machine that has ended takes no thread: the launch cannot be served,
+        // and the second instance need not wait for this process to end to learn it.
+        reply.send(reply.context, kNotServed);
+        return false;
+    }
     const bool returned = callSecondaryMain(env, launch, reply);
     if (!launch.stayAttached) (void)vm->DetachCurrentThread();
     return returned;

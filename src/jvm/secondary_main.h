@@ -25,7 +25,8 @@ struct SecondaryLaunch {
 // a String[] (the form returning nothing first, then the one returning an int), and calls
 // it with the arguments. The void form is answered with 0 before the call, so the second
 // instance ends while the method runs; the int form after the call with its result, or
-// with -1 when it threw (a failed call is not reported as success). Without the class,
+// with -1 when it threw (a failed call is not reported as success). When the thread
+// cannot attach (the virtual machine has ended) the answer is -1 as well. Without the class,
 // the method or the argument array nothing is sent and false returned; the pending
 // exception is described. The thread detaches again unless `stayAttached`. True when the
 // method was called and returned without an exception.

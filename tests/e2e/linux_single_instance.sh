@@ -115,6 +115,16 @@ second a "" b
 expect_eq "$code" 255 "an empty argument inside the list"
 stop_first 0
 
+# --- a program that lives on after its main returned ---------------------------------------
+# Served for as long as the virtual machine runs, though DestroyJavaVM is waiting already.
+reset_case; MAIN=instance.Windowed; new_product
+start_first
+expect_once "windowed main returns" "main returned"
+second later
+expect_eq "$code" 0 "served after main returned: exit code"
+expect_once "secondary void count=1 [later]" "served after main returned"
+stop_first 0
+
 # --- the int form: the reply is the result, sent after the call --------------------------
 reset_case; MAIN=instance.IntApp; VMP="-Dinstance.secondaryMillis=700"; new_product
 start_first

@@ -243,6 +243,18 @@ for i in $(seq 1 12); do
   esac
 done
 
+# --- requests while the virtual machine exits ---------------------------------------------
+# main has returned and DestroyJavaVM spends six seconds after the virtual machine has
+# exited; a thread that attaches then never comes back. The first instance still ends.
+reset_case; MAIN_DELAY=300; new_product
+TESTJVM_DESTROY_DELAY=6000 start_first
+for _ in $(seq 1 200); do grep -q "^DestroyJavaVM exited" "$log" && break; sleep 0.02; done
+batch=()
+for i in 1 2; do second_in_background "exiting $i"; done
+wait "$first_pid"; expect_eq "$?" 0 "a first instance with a request stuck in the exited VM ends"
+grep -q "^AttachCurrentThread blocked" "$log" || fail "no request reached the exited VM (the case proves nothing): $(cat "$log")"
+for i in 1 2; do wait "${batch[$((i - 1))]}"; code=$?; [ "$code" != 124 ] || fail "request $i did not end"; done
+
 # --- a first instance that hands the launch to its paired launcher --------------------------
 # tool.exe finds a runtime for another machine and hands over to pair.exe, which hosts
 # the test JVM with single instance of its own. tool.exe must not keep its instance: a

@@ -1,5 +1,6 @@
 #include "vm.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +29,10 @@ namespace testjvm {
 //                           or has a secondaryMain takes before it returns (0); it
 //                           returns earlier once the file TESTJVM_MAIN_STOP exists
 //   TESTJVM_CREATE_DELAY    milliseconds JNI_CreateJavaVM takes (0)
+//   TESTJVM_DESTROY_DELAY   milliseconds DestroyJavaVM takes after the virtual machine has
+//                           exited, before it returns (0); a thread that attaches in that
+//                           time blocks for good, as one entering an exited VM does, and
+//                           one that attaches after it is refused
 //   TESTJVM_HELPER          "missing": no launcher helper class; "nomethod": it has no
 //                           checkAndLoadMain; "null": checkAndLoadMain throws;
 //                           "nofields": the helper of a runtime before Java 25, without
@@ -50,6 +55,7 @@ struct Control {
     int secondaryDelay = 0;
     int mainDelay = 0;
     int createDelay = 0;
+    int destroyDelay = 0;
     std::string mainStop;
     std::string helper;
     std::vector<std::pair<std::string, int>> failures;  // name, call number (0: every call)
@@ -76,6 +82,7 @@ void readControl() {
     c.secondaryDelay = numberOr("TESTJVM_SECONDARY_DELAY", 0);
     c.mainDelay = numberOr("TESTJVM_MAIN_DELAY", 0);
     c.createDelay = numberOr("TESTJVM_CREATE_DELAY", 0);
+    c.destroyDelay = numberOr("TESTJVM_DESTROY_DELAY", 0);
     environmentValue("TESTJVM_MAIN_STOP", c.mainStop);
     environmentValue("TESTJVM_HELPER", c.helper);
     std::string failures;
@@ -303,7 +310,8 @@ constexpr Field kNoArgMain{"noArgMain"};
 // State of one created virtual machine; objects live until the process ends.
 struct VmState {
     bool created = false;
-    bool destroyed = false;
+    std::atomic<bool> destroyed{false};
+    std::atomic<bool> exited{false};  // inside DestroyJavaVM, after the virtual machine has exited
     uint64_t creatorThread = 0;
     ExitHook exitHook = nullptr;
     AbortHook abortHook = nullptr;
@@ -980,24 +988,40 @@ static Int TJ_CALL tj_DestroyJavaVM(Vm*) {
     // As a real virtual machine does, wait for the program's non-daemon threads.
     for (std::thread& t : *vmState.nonDaemonThreads) t.join();
     vmState.nonDaemonThreads->clear();
-    vmState.destroyed = true;
     attached = false;
+    if (control.destroyDelay > 0) {
+        vmState.exited = true;
+        record("DestroyJavaVM exited");
+        sleepMilliseconds(control.destroyDelay);
+        vmState.exited = false;
+    }
+    vmState.destroyed = true;
     record("DestroyJavaVM done");
     return kOk;
 }
 
-static Int TJ_CALL tj_AttachCurrentThread(Vm*, void** env, void*) {
-    record("AttachCurrentThread");
+// AttachCurrentThread and its daemon form.
+static Int attachCurrentThread(void** env, const char* name) {
+    if (vmState.exited) {
+        record(std::string(name) + " blocked: the virtual machine has exited");
+        for (;;) sleepMilliseconds(60000);
+    }
+    if (vmState.destroyed) {
+        record(std::string(name) + " refused: the virtual machine was destroyed");
+        *env = nullptr;
+        return kErr;
+    }
+    record(name);
+    if (injectedFailure(name)) return kErr;
     attached = true;
     *env = &theEnv;
     return kOk;
 }
-
+static Int TJ_CALL tj_AttachCurrentThread(Vm*, void** env, void*) {
+    return attachCurrentThread(env, "AttachCurrentThread");
+}
 static Int TJ_CALL tj_AttachCurrentThreadAsDaemon(Vm*, void** env, void*) {
-    record("AttachCurrentThreadAsDaemon");
-    attached = true;
-    *env = &theEnv;
-    return kOk;
+    return attachCurrentThread(env, "AttachCurrentThreadAsDaemon");
 }
 
 static Int TJ_CALL tj_DetachCurrentThread(Vm*) {

@@ -41,9 +41,11 @@ JavaHost* currentHost = nullptr;
 SecondaryLaunch forwarded;
 bool forwardedReturned = false;
 void sendReply(void*, int code) { appendToLog("launcher: reply " + std::to_string(code)); }
+JavaVM* lastVm = nullptr;
 void runForwardedLaunch() {
+    lastVm = currentHost->javaVm();
     std::thread request([] {
-        forwardedReturned = runSecondaryMain(currentHost->javaVm(), forwarded, SecondaryReply{&sendReply, nullptr});
+        forwardedReturned = runSecondaryMain(lastVm, forwarded, SecondaryReply{&sendReply, nullptr});
     });
     request.join();
 }
@@ -180,6 +182,28 @@ TEST_F(SecondaryMainTest, AFailedArgumentArrayIsDescribedAndNotAnswered) {
     EXPECT_EQ(count("launcher: reply"), 0u);
     EXPECT_EQ(count("secondaryMain int"), 0u);
     EXPECT_GE(position("ExceptionDescribe java.lang.OutOfMemoryError: injected failure of NewObjectArray"), 0);
+}
+
+// A virtual machine that takes no thread any more (it refuses, or it is gone) cannot serve
+// the launch: the second instance is told so at once instead of waiting for this process.
+TEST_F(SecondaryMainTest, AThreadTheVirtualMachineDoesNotTakeIsAnsweredNotServed) {
+    forwarded.mainClass = L"app/SecondaryVoid";
+    ASSERT_TRUE(os::setEnvironment(L"TESTJVM_FAIL", L"AttachCurrentThread"));
+    const bool ran = run(L"app/SecondaryVoid");
+    (void)os::setEnvironment(L"TESTJVM_FAIL", L"");
+    if (!ran) GTEST_SKIP() << "the test JVM was not built";
+    EXPECT_FALSE(forwardedReturned);
+    EXPECT_EQ(count("launcher: reply"), 1u);
+    EXPECT_GE(position("launcher: reply -1"), 0);
+    EXPECT_EQ(count("FindClass app/SecondaryVoid"), 0u);
+
+    // The same launch once the virtual machine has been destroyed.
+    std::remove(logPath.c_str());
+    EXPECT_FALSE(runSecondaryMain(lastVm, forwarded, SecondaryReply{&sendReply, nullptr}));
+    expectInOrder({"AttachCurrentThread refused", "launcher: reply -1"});
+    EXPECT_EQ(count("launcher: reply"), 1u);
+    EXPECT_FALSE(runSecondaryMain(nullptr, forwarded, SecondaryReply{&sendReply, nullptr}));
+    EXPECT_EQ(count("launcher: reply -1"), 2u);
 }
 
 }  // namespace
