@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Start-up cost of the launcher, printed as ratios (nothing here asserts a time):
 #  - Linux: a hello-world program through build/linux/jlaunch against the JDK's own
-#    `java -cp` on the same JDK, medians of 20 runs each, and the peak memory of both;
-#  - Wine: jlaunch64.exe hosting the test JVM against an empty GUI program, which shows
-#    what the launcher's own work costs there.
+#    `java -cp` on the same JDK, medians of RUNS (default 40) runs each, run in
+#    alternation, with a 95% interval of the ratio, and the peak memory of both;
+#  - Linux and Wine: the launcher hosting the test JVM against an empty program, which
+#    shows what the launcher's own work costs.
 # Run after scripts/build.sh; needs hyperfine and GNU time (scripts/setup.sh installs them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,6 +21,7 @@ public class Hello { public static void main(String[] a) { System.out.println("h
 JAVA
 javac -d "$work/classes" "$work/Hello.java"
 
+runs=${RUNS:-40}
 for jdk in /usr/lib/jvm/java-17-openjdk-amd64 /usr/lib/jvm/temurin-25-jdk-amd64; do
   [ -x "$jdk/bin/java" ] || { echo "skip: $jdk absent"; continue; }
   dir=$work/$(basename "$jdk")
@@ -27,16 +29,39 @@ for jdk in /usr/lib/jvm/java-17-openjdk-amd64 /usr/lib/jvm/temurin-25-jdk-amd64;
   cp "$root/build/linux/jlaunch" "$dir/hello"
   printf '[Java Runtime Environment]\r\nMain Class=Hello\r\nJRE Path=%s\r\nJVM Type=server\r\n[Class Path]\r\nClass Path=%s\r\n' \
     "$jdk" "$work/classes" >"$dir/hello.ini"
-  hyperfine -N --warmup 3 --runs 20 --export-json "$dir/times.json" \
-    "$dir/hello" "$jdk/bin/java -cp $work/classes Hello" >/dev/null 2>&1
-  read -r launcher java < <(median_json "$dir/times.json")
+  read -r launcher java ratio low high < <(python3 bench/interleave.py "$runs" 3 -- "$dir/hello" -- \
+    "$jdk/bin/java" -cp "$work/classes" Hello)
   mem_launcher=$(peak_kb "$dir/hello")
   mem_java=$(peak_kb "$jdk/bin/java" -cp "$work/classes" Hello)
-  echo "$(basename "$jdk"): start to main, median of 20: jlaunch ${launcher} ms, java -cp ${java} ms," \
-       "ratio $(python3 -c "print('%.2f' % ($launcher/$java))")"
+  echo "$(basename "$jdk"): start to main, median of $runs: jlaunch ${launcher} ms, java -cp ${java} ms," \
+       "ratio $ratio (95% interval $low-$high)"
   echo "$(basename "$jdk"): peak memory: jlaunch ${mem_launcher} KB, java -cp ${mem_java} KB," \
        "ratio $(python3 -c "print('%.2f' % ($mem_launcher/$mem_java))")"
 done
+
+# The launcher's own work on Linux: everything but the virtual machine.
+if [ -f "$root/build/linux/tests/testjvm/libjvm.so" ]; then
+  own=$work/own
+  mkdir -p "$own/jre/lib/server"
+  cp "$root/build/linux/jlaunch" "$own/tool"
+  cp "$root/build/linux/tests/testjvm/libjvm.so" "$own/jre/lib/server/"
+  printf 'int main(void) { return 0; }\n' >"$work/empty.c"
+  cc -O2 -o "$own/empty" "$work/empty.c"
+  printf '[Java Runtime Environment]\r\nMain Class=app/Records\r\nJRE Path=jre\r\n[Class Path]\r\nClass Path=/app.jar\r\n' >"$own/tool.ini"
+  read -r launcher empty ratio low high < <(TESTJVM_LOG=/dev/null python3 bench/interleave.py 200 10 -- "$own/tool" -- "$own/empty")
+  echo "linux: jlaunch with the test JVM ${launcher} ms, empty program ${empty} ms, ratio $ratio (95% interval $low-$high)"
+  # Everything before the virtual machine against the JDK's own launcher doing the same:
+  # both load the test JVM from a runtime folder, whose JNI_CreateJavaVM fails at once.
+  jdk=/usr/lib/jvm/temurin-25-jdk-amd64
+  if [ -x "$jdk/bin/java" ]; then
+    mkdir -p "$own/jre/bin"
+    cp "$jdk/bin/java" "$own/jre/bin/" && cp "$jdk/lib/libjli.so" "$jdk/lib/libjava.so" "$jdk/lib/jvm.cfg" "$own/jre/lib/"
+    read -r launcher java ratio low high < <(TESTJVM_LOG=/dev/null TESTJVM_CREATE_RESULT=-1 python3 bench/interleave.py \
+      200 10 --any-status -- "$own/tool" -- "$own/jre/bin/java" -cp /app.jar app.Records)
+    echo "linux: up to a failing JNI_CreateJavaVM: jlaunch ${launcher} ms, the JDK's java ${java} ms," \
+         "ratio $ratio (95% interval $low-$high)"
+  fi
+fi
 
 if [ -f "$root/build/win64/jlaunch64.exe" ] && [ -f "$root/build/win64/bench/bench_empty_gui.exe" ]; then
   source "$root/scripts/wine-env.sh"
@@ -49,7 +74,7 @@ if [ -f "$root/build/win64/jlaunch64.exe" ] && [ -f "$root/build/win64/bench/ben
   hyperfine -N --warmup 2 --runs 20 --export-json "$app/times.json" \
     "$JL_WINE $app/tool.exe" "$JL_WINE $app/empty.exe" >/dev/null 2>&1
   read -r launcher empty < <(median_json "$app/times.json")
-  echo "wine: jlaunch64.exe with the test JVM ${launcher} ms, empty GUI program ${empty} ms," \
+  echo "wine: jlaunch64.exe with the test JVM ${launcher} ms, empty GUI program with the same imports ${empty} ms," \
        "ratio $(python3 -c "print('%.2f' % ($launcher/$empty))")"
 fi
 size=$(stat -c %s "$root/build/win32/jlaunch.exe" 2>/dev/null || echo 0)

@@ -19,11 +19,11 @@ expect_exports() {  # dll, expected names...
   [ "$got" == "$want" ] || fail "$(basename "$dll") exports [$got], expected [$want]"
 }
 
-expect_exports jvm.dll JNI_CreateJavaVM JNI_GetDefaultJavaVMInitArgs JVM_FindClassFromBootLoader
-expect_exports jvm_nohelper.dll JNI_CreateJavaVM JNI_GetDefaultJavaVMInitArgs
-expect_exports jvm_nocreate.dll JNI_GetDefaultJavaVMInitArgs JVM_FindClassFromBootLoader
-expect_exports jvm_nodefaults.dll JNI_CreateJavaVM JVM_FindClassFromBootLoader
-expect_exports jvm_marker.dll JNI_CreateJavaVM JNI_GetDefaultJavaVMInitArgs JVM_FindClassFromBootLoader testjvmUsesMarker
+expect_exports jvm.dll JNI_GetCreatedJavaVMs JNI_CreateJavaVM JNI_GetDefaultJavaVMInitArgs JVM_FindClassFromBootLoader
+expect_exports jvm_nohelper.dll JNI_GetCreatedJavaVMs JNI_CreateJavaVM JNI_GetDefaultJavaVMInitArgs
+expect_exports jvm_nocreate.dll JNI_GetCreatedJavaVMs JNI_GetDefaultJavaVMInitArgs JVM_FindClassFromBootLoader
+expect_exports jvm_nodefaults.dll JNI_GetCreatedJavaVMs JNI_CreateJavaVM JVM_FindClassFromBootLoader
+expect_exports jvm_marker.dll JNI_GetCreatedJavaVMs JNI_CreateJavaVM JNI_GetDefaultJavaVMInitArgs JVM_FindClassFromBootLoader testjvmUsesMarker
 
 # No DLL of the compiler's runtime may be needed beside the test JVM.
 imports=$("$objdump" -p "$folder/jvm.dll" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')

@@ -8,6 +8,9 @@ using namespace testjvm;
 TJ_EXPORT Int TJ_CALL JNI_CreateJavaVM(Vm** vm, void** env, void* args) { return createVm(vm, env, args); }
 #endif
 
+// Not called by the launcher; a runtime's own launcher needs it to load the library.
+TJ_EXPORT Int TJ_CALL JNI_GetCreatedJavaVMs(Vm** vms, Int size, Int* count) { return createdVms(vms, size, count); }
+
 #ifndef TESTJVM_WITHOUT_DEFAULTS
 TJ_EXPORT Int TJ_CALL JNI_GetDefaultJavaVMInitArgs(void* args) { return getDefaultInitArgs(args); }
 #endif

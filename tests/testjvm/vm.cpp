@@ -1153,6 +1153,13 @@ Int getDefaultInitArgs(void* argsBlock) {
     return args->version == kVersion1_2 ? kOk : kEVersion;
 }
 
+Int createdVms(Vm** vms, Int size, Int* count) {
+    const bool live = vmState.created && !vmState.destroyed;
+    if (count) *count = live ? 1 : 0;
+    if (live && vms && size > 0) vms[0] = &theVm;
+    return kOk;
+}
+
 Int createVm(Vm** vm, void** env, void* argsBlock) {
     readControl();
     if (control.createDelay > 0) sleepMilliseconds(control.createDelay);

@@ -8,6 +8,7 @@ namespace testjvm {
 
 Int getDefaultInitArgs(void* args);
 Int createVm(Vm** vm, void** env, void* args);
+Int createdVms(Vm** vms, Int size, Int* count);
 Ref findClassFromBootLoader(Env* env, const char* name);
 
 }  // namespace testjvm

@@ -244,6 +244,25 @@ TEST_F(ProfileFileTest, FailsWithoutChangingAnything) {
     EXPECT_EQ(contents(L"app.ini"), before);
 }
 
+// Values are read as the file stands, also when another program changed it in place to
+// the same size a moment after it was read, or replaced or removed it.
+TEST_F(ProfileFileTest, SeesEveryChangeOfTheFile) {
+    namespace fs = std::filesystem;
+    const std::wstring file = folder_.write(L"app.ini", "[S]\nk=1\n");
+    const fs::path aged = fs::path(folder_.path(L"aged.ini"));
+    for (const char* value : {"1", "2", "3"}) {
+        std::ofstream(fs::path(file), std::ios::binary | std::ios::trunc) << "[S]\nk=" << value << "\n";
+        EXPECT_EQ(jl::os::readProfileString(L"S", L"k", file, 256), jl::os::fromUtf8(value));
+    }
+    folder_.write(L"aged.ini", "[S]\nk=aged\n");
+    fs::last_write_time(aged, fs::file_time_type::clock::now() - std::chrono::hours(24));
+    EXPECT_EQ(jl::os::readProfileString(L"S", L"k", aged.wstring(), 256), L"aged");
+    fs::rename(aged, fs::path(file));
+    EXPECT_EQ(jl::os::readProfileString(L"S", L"k", file, 256), L"aged");
+    fs::remove(fs::path(file));
+    EXPECT_EQ(jl::os::readProfileString(L"S", L"k", file, 256), L"");
+}
+
 #ifndef _WIN32
 // A file is replaced through a new one beside it, which must not cost the old file its
 // permissions or turn a link into a copy.

@@ -8,7 +8,9 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
+#include <ctime>
 #include <unistd.h>
 
 namespace jl::os {
@@ -96,14 +98,65 @@ bool storeFile(const std::string& path, bool exists, const std::vector<uint8_t>&
     return true;
 }
 
+// The decoded text of the file read last. Start-up asks for some fifty values, most of
+// them from one file; the file is read again only when it is another one or has changed
+// since (the writer below replaces a file, which gives it a new inode).
+class ProfileCache {
+public:
+    // False when the file cannot be read.
+    bool text(const std::wstring& path, std::wstring& text) {
+        std::lock_guard<std::mutex> guard(lock_);
+        const std::string name = toUtf8(path);
+        struct stat status;
+        if (::stat(name.c_str(), &status) != 0) return false;
+        if (!valid_ || name != name_ || !sameFile(status)) {
+            std::vector<uint8_t> bytes;
+            valid_ = false;
+            if (readFile(path, bytes) != kErrorSuccess) return false;
+            text_ = decodeProfileFile(bytes);
+            name_ = name;
+            // What stat said before the read: a change during the read shows next time.
+            status_ = status;
+            valid_ = bytes.size() == static_cast<size_t>(status.st_size) && !changedLately(status);
+        }
+        text = text_;
+        return true;
+    }
+    void forget() {
+        std::lock_guard<std::mutex> guard(lock_);
+        valid_ = false;
+    }
+
+private:
+    // File times are coarse: a file written again within the same tick, to the same
+    // size, would look unchanged. One changed in the last few seconds is never kept.
+    static bool changedLately(const struct stat& status) {
+        const time_t now = ::time(nullptr);
+        return now - status.st_mtim.tv_sec < 3 || now - status.st_ctim.tv_sec < 3;
+    }
+    bool sameFile(const struct stat& status) const {
+        return status.st_dev == status_.st_dev && status.st_ino == status_.st_ino &&
+               status.st_size == status_.st_size && status.st_mtim.tv_sec == status_.st_mtim.tv_sec &&
+               status.st_mtim.tv_nsec == status_.st_mtim.tv_nsec && status.st_ctim.tv_sec == status_.st_ctim.tv_sec &&
+               status.st_ctim.tv_nsec == status_.st_ctim.tv_nsec;
+    }
+
+    std::mutex lock_;
+    bool valid_ = false;
+    std::string name_;
+    struct stat status_ {};
+    std::wstring text_;
+};
+
+ProfileCache profileCache;
+
 }  // namespace
 
 std::wstring readProfileString(const std::wstring& section, const std::wstring& key,
                                const std::wstring& path, size_t bufferChars) {
-    std::vector<uint8_t> bytes;
-    if (readFile(path, bytes) != kErrorSuccess) return {};
-    return truncateProfileValue(lookupProfileString(decodeProfileFile(bytes), section, key),
-                                bufferChars);
+    std::wstring text;
+    if (!profileCache.text(path, text)) return {};
+    return truncateProfileValue(lookupProfileString(text, section, key), bufferChars);
 }
 
 bool writeProfileString(const std::wstring& section, const std::wstring& key,
@@ -112,6 +165,7 @@ bool writeProfileString(const std::wstring& section, const std::wstring& key,
         setLastError(kErrorInvalidParameter);
         return false;
     }
+    profileCache.forget();
     std::vector<uint8_t> bytes;
     const uint32_t error = readFile(path, bytes);
     if (error != kErrorSuccess && error != kErrorFileNotFound) return false;
