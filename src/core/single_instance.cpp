@@ -37,4 +37,15 @@ bool SingleInstance::setup(const LaunchSettings& settings, const std::vector<std
     return claimOrHandOver(instanceNameFor(executablePath), arguments);
 }
 
+void SingleInstance::becomeFirstInstance(const std::wstring& instanceName) {
+    if (!startListening(instanceName)) {
+        releaseChannel();
+        if (traceEnabled()) trace(L"instance", {L"the first instance cannot listen: single instance is off"});
+        return;
+    }
+    active_ = true;
+    first_ = true;
+    if (traceEnabled()) trace(L"instance", {L"first instance of ", instanceName});
+}
+
 }  // namespace jl

@@ -77,6 +77,11 @@ private:
 
     // First instance: the listener and what its request threads share.
     [[nodiscard]] bool startListening(const std::wstring& instanceName);
+    // After the name was claimed: listens and is the first instance, or, when it cannot
+    // listen, lets the claim go with the channel (nobody may find a first instance that
+    // takes no request) and single instance is off.
+    void becomeFirstInstance(const std::wstring& instanceName);
+    void releaseChannel();
 
     bool active_ = false;
     bool first_ = false;

@@ -282,7 +282,12 @@ SingleInstance::SingleInstance() = default;
 
 SingleInstance::~SingleInstance() {
     teardown();
+    releaseChannel();
+}
+
+void SingleInstance::releaseChannel() {
     delete channel_;
+    channel_ = nullptr;
 }
 
 bool SingleInstance::startListening(const std::wstring&) {
@@ -307,15 +312,7 @@ bool SingleInstance::claimOrHandOver(const std::wstring& instanceName, const std
         if (bind(claim, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
             channel_ = new Channel;
             channel_->socket = claim;
-            if (!startListening(instanceName)) {
-                delete channel_;
-                channel_ = nullptr;
-                if (traceEnabled()) trace(kTopic, {L"the first instance cannot listen: single instance is off"});
-                return true;
-            }
-            active_ = true;
-            first_ = true;
-            if (traceEnabled()) trace(kTopic, {L"first instance of ", instanceName});
+            becomeFirstInstance(instanceName);
             return true;
         }
         const int bindError = errno;

@@ -300,7 +300,12 @@ SingleInstance::SingleInstance() = default;
 
 SingleInstance::~SingleInstance() {
     teardown();
+    releaseChannel();
+}
+
+void SingleInstance::releaseChannel() {
     delete channel_;
+    channel_ = nullptr;
 }
 
 bool SingleInstance::startListening(const std::wstring& instanceName) {
@@ -332,8 +337,7 @@ bool SingleInstance::claimOrHandOver(const std::wstring& instanceName, const std
     uint8_t area[kArgumentAreaSize];
     const bool fits = writeArgumentArea(arguments, area);
     for (int attempt = 1;; ++attempt) {
-        delete channel_;
-        channel_ = nullptr;
+        releaseChannel();
         active_ = false;
         UniqueKernelHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                                       static_cast<DWORD>(kInstanceBlockSize), instanceName.c_str()));
@@ -358,16 +362,7 @@ bool SingleInstance::claimOrHandOver(const std::wstring& instanceName, const std
         channel->messageId = RegisterWindowMessageW(instanceName.c_str());
         channel_ = channel;
         if (!existed) {
-            if (!startListening(instanceName)) {
-                // Nobody may find a block without a listener: it goes with the channel.
-                delete channel_;
-                channel_ = nullptr;
-                if (traceEnabled()) trace(kTopic, {L"the first instance cannot listen: single instance is off"});
-                return true;
-            }
-            active_ = true;
-            first_ = true;
-            if (traceEnabled()) trace(kTopic, {L"first instance of ", instanceName});
+            becomeFirstInstance(instanceName);
             return true;
         }
 

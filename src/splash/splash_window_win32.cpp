@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "os/win32/device_context.h"
 #include "os/win32/unique_handle.h"
 #include "splash/gdiplus_win32.h"
 #include "splash/splash_layout.h"
@@ -29,35 +30,7 @@ struct MemoryDcTraits {
 };
 using UniqueMemoryDc = os::UniqueHandle<MemoryDcTraits>;
 
-// Selects an object into a device context and puts the previous one back.
-class SelectedObject {
-public:
-    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    ~SelectedObject() {
-        if (previous_) SelectObject(dc_, previous_);
-    }
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
-
-// The screen's device context for as long as the object lives.
-class ScreenDc {
-public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ~ScreenDc() {
-        if (dc_) ReleaseDC(nullptr, dc_);
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
+using os::SelectedObject;
 
 // The decoded image while the window is created: decoded once, drawn once, disposed.
 class SplashImage {
@@ -87,7 +60,7 @@ public:
         os::UniqueGdiObject bitmap;
         if (width_ <= 0 || height_ <= 0) return bitmap;
         const int width = static_cast<int>(width_), height = static_cast<int>(height_);
-        ScreenDc screen;
+        os::WindowDc screen(nullptr);
         bitmap.reset(CreateCompatibleBitmap(screen.get(), width, height));
         UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
         if (!bitmap || !memory) return bitmap;

@@ -1,5 +1,7 @@
 #include "support/hyperlink_control_win32.h"
 
+#include "os/win32/device_context.h"
+
 #include <commctrl.h>
 #include <objbase.h>
 #include <shellapi.h>
@@ -30,36 +32,8 @@ bool openWithShell(const std::wstring& target) {
 RECT toRect(const LinkRect& rect) { return RECT{rect.left, rect.top, rect.right, rect.bottom}; }
 LinkRect toLinkRect(const RECT& rect) { return LinkRect{rect.left, rect.top, rect.right, rect.bottom}; }
 
-// A window's device context, released on every way out.
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDc() {
-        if (dc_) ReleaseDC(window_, dc_);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
-// Selects an object into a device context and puts the previous one back.
-class SelectedObject {
-public:
-    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
-    ~SelectedObject() {
-        if (previous_) SelectObject(dc_, previous_);
-    }
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
+using os::SelectedObject;
+using os::WindowDc;
 
 }  // namespace
 
