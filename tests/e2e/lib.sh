@@ -30,11 +30,7 @@ write_ini16() { write_ini "$1.8" "${@:2}" && { printf '\xff\xfe'; iconv -f UTF-8
 # True once the command holds, asked 20 times a second for at most $1 seconds.
 wait_until() {
   local tries=$(($1 * 20))
-  shift
-  until "$@"; do
-    ((tries-- > 0)) || return 1
-    sleep 0.05
-  done
+  until "${@:2}"; do ((tries-- > 0)) && sleep 0.05 || return 1; done
 }
 
 # The installed JDKs the Linux scripts host, in jdks; the script is skipped without one.
@@ -60,16 +56,14 @@ expect_before() {  # first line, later line, what
 count_block() {
   [ -f "$log" ] || { echo 0; return; }
   local IFS=$'\x1f'
-  BLOCK="$*" awk -v n=$# 'BEGIN { want = ENVIRON["BLOCK"] }
-    { line[NR] = $0 }
+  BLOCK="$*" awk -v n=$# '{ line[NR] = $0 }
     END {
-      count = 0
       for (i = 1; i + n - 1 <= NR; i++) {
         text = line[i]
         for (j = 1; j < n; j++) text = text "\x1f" line[i + j]
-        if (text == want) count++
+        count += text == ENVIRON["BLOCK"]
       }
-      print count
+      print count + 0
     }' "$log"
 }
 # Exactly once, waiting up to 20 s for it: a reply may come before what it answers is logged.

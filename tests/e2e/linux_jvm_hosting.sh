@@ -1,8 +1,6 @@
-# The Linux launcher hosts the installed JDKs for real: the arguments main receives,
-# exit codes, uncaught exceptions, class path forms, an application JAR appended to the
-# launcher, the Java thread's stack size, failures before main (which must end the
-# process, not hang it), when the process ends after main returns, the main methods
-# Java 25 accepts (instance ones, and ones without parameters), and the trace.
+# The Linux launcher hosting the installed JDKs for real: arguments, exit codes,
+# exceptions, class paths, an appended JAR, stack sizes, failures before main, when the
+# process ends, the main methods of Java 25, and the trace.
 source "$(dirname "$0")/lib.sh"
 find_jdks
 

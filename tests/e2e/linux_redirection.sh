@@ -1,8 +1,5 @@
-# The Linux launcher with the installed JDKs: System.out and System.err sent to files
-# (date-time names, append on and off, missing folders, one file for both streams, files
-# that cannot be opened), the stack trace of an uncaught exception, and what the
-# options put into the virtual machine (percentage memory, quoted parameters, the
-# library path, PATH, the class path without the current directory).
+# The Linux launcher with the installed JDKs: System.out and System.err sent to files,
+# uncaught exceptions, and what the options put into the virtual machine.
 source "$(dirname "$0")/lib.sh"
 
 find_jdks

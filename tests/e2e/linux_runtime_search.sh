@@ -1,8 +1,6 @@
-# The Linux launcher finds its runtime: the installed JDKs below /usr/lib/jvm chosen by
-# the version bounds (the JVM reports which one runs), runtimes beside the launcher and
-# in "JRE Path" (fake libraries, named back by the load failure), and the message when
-# nothing fits. With JLAUNCH_TRACE the launcher writes why it chose or failed; the
-# trace changes nothing else, and a trace file that cannot be written changes nothing.
+# The Linux launcher finds its runtime among the installed JDKs (the JVM says which one
+# runs), beside itself and in "JRE Path" (fake libraries, named in the load failure), and
+# says when nothing fits; the trace tells why and changes nothing, writable or not.
 source "$(dirname "$0")/lib.sh"
 
 # The installed runtimes the launcher can host: the feature version of each.

@@ -1,9 +1,6 @@
-# Single instance on Linux with the real JDK: a second start of the same launcher hands
-# its arguments to the first one, whose secondaryMain (void or int form) runs with them,
-# and ends with the reply; when each reply is sent; limits of the argument area; many
-# second instances at once, while the first is still starting and while it ends; a
-# first instance that ends or is killed without replying; junk on the socket; two
-# launchers at different paths; service mode.
+# Single instance on Linux with the real JDK: arguments handed to the first instance's
+# secondaryMain, the replies, the argument area, crowds and races of second instances,
+# first instances that end or die, junk on the socket, other paths, service mode.
 source "$(dirname "$0")/single_instance_lib.sh"
 find_jdks
 
@@ -41,16 +38,7 @@ sockets() { grep -c "@jlaunch-$uid-" /proc/net/unix; }
 
 # --- the void form: arguments, and the reply before the call ---------------------------
 reset_case; VMP="-Dinstance.secondaryMillis=1500"; new_product
-start_first "first arg"
-expect_call "main of the first instance" main "first arg"
-second "two words" "ü€日本" "😀" plain
-expect_eq "$code" 0 "void form: exit code"
-expect_call "void form: arguments" void "two words" "ü€日本" "😀" plain
-! grep -q "^secondary void returns" "$log" || fail "void form: the reply came after the call"
-second
-expect_eq "$code" 0 "no arguments: exit code"
-expect_call "no arguments arrive as one empty string" void ""
-argument_limits /home/user/Documents
+void_form /home/user/Documents "two words" "ü€日本" "😀" plain
 # Characters beyond U+FFFF count as two units: 519 of them need 2080 bytes, 520 do not fit.
 emoji519=$(printf '😀%.0s' $(seq 1 519))
 second "$emoji519"

@@ -1,10 +1,6 @@
-# The splash screen of the Linux launcher, which has only the runtime's native splash
-# library (lib/libsplashscreen.so). With the test library of tests/testsplash in a
-# runtime made of links to an installed JDK: the four entries in order with the image
-# path, "-nosplash", a library without "SplashSetFileJarName", and the close entry
-# called once when the launch fails. With the JDK's own library: the image on a display
-# (an Xvfb of this test, screenshot in the build folder), and without a display no
-# splash and no message.
+# The splash of the Linux launcher, which has only the runtime's native library: the
+# test library of tests/testsplash in a runtime of links to a JDK (its calls), and the
+# JDK's own library with and without a display (screenshot in the build folder).
 source "$(dirname "$0")/lib.sh"
 
 testsplash=$JL_BUILD/tests/testsplash

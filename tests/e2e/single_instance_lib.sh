@@ -1,9 +1,7 @@
-# Helpers of the single-instance scripts of both platforms. The script defines
-# new_product (sets dir and log), tool (a time limit in seconds, arguments: execs the
-# launcher), first_tool (arguments: execs the first instance), main_started, and
-# call_block (kind main, void or int, arguments: sets block to the lines the test
-# program logs for that call). Every process runs under a time limit, from a folder
-# that is not the product's.
+# Helpers of the single-instance scripts of both platforms, which define new_product
+# (sets dir and log), tool (time limit, arguments: execs the launcher), first_tool,
+# main_started and call_block (kind main, void or int, arguments: sets block to the
+# lines the test program logs for that call).
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 mkdir -p "$JL_WORK/elsewhere"
 batch=()
@@ -55,11 +53,22 @@ expect_call() {  # what, kind, arguments...
 }
 count_call() { call_block "$@"; count_block "${block[@]}"; }
 
-# The whole argument area: 2080 bytes with the NULs, and one UTF-16 unit more; long
-# document paths, 1,500 bytes together, more than the old writers let through; an empty
-# argument after the first, which would end the list early and lose what follows.
-argument_limits() {  # folder of the documents
+# The void form: the arguments, the reply before the call (which takes a while), none
+# as one empty string. Then the whole argument area, 2080 bytes with the NULs, and one
+# UTF-16 unit more; document paths of 1,500 bytes together, more than the old writers
+# let through; an empty argument after the first, which would end the list early.
+void_form() {  # folder of the documents, arguments
   local at_limit long1 long2
+  start_first "first arg"
+  expect_call "main of the first instance" main "first arg"
+  second "${@:2}"
+  expect_eq "$code" 0 "void form: exit code"
+  expect_call "void form: arguments" void "${@:2}"
+  ! grep -qE "^(secondary void|secondaryMain void args=[0-9]+) returns" "$log" ||
+    fail "void form: the reply came after the call"
+  second
+  expect_eq "$code" 0 "no arguments: exit code"
+  expect_call "no arguments arrive as one empty string" void ""
   at_limit=$(printf 'x%.0s' $(seq 1 1038))
   second "$at_limit"
   expect_eq "$code" 0 "arguments filling the area: exit code"

@@ -1,6 +1,5 @@
-# jlembed.exe writes the embedded settings layer into the resources of a copy of the
-# Windows launcher, and the launcher reads "Main Class" from it when its settings file
-# lacks the key. Runs under Wine; the launcher's boxes are read with the UI probe.
+# jlembed.exe writes the embedded settings layer into a copy of the Windows launcher,
+# which reads "Main Class" from it when its settings file lacks the key.
 source "$(dirname "$0")/lib.sh"
 source "$JL_ROOT/scripts/wine-env.sh"
 : "${JL_UIPROBE:?}"

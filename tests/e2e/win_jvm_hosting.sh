@@ -1,7 +1,6 @@
-# The launcher under Wine hosts the test JVM (tests/testjvm), which logs each call beside
-# itself: what the launcher hands the virtual machine (options and their order, the
-# hooks, the stack size), how it loads and calls the main class, every failure the test
-# JVM can be told to produce as the user sees it, and when the process ends after main.
+# The launcher under Wine hosting the test JVM, which logs each call beside itself: what
+# the virtual machine is handed, how main is called, every failure as the user sees it,
+# and when the process ends.
 source "$(dirname "$0")/lib.sh"
 source "$JL_ROOT/scripts/wine-env.sh"
 : "${JL_UIPROBE:?}"
@@ -49,23 +48,8 @@ expect_logged "checkAndLoadMain printToStderr=1 mode=1 name=app.Records" "launch
 expect_not_logged "FindClass app/Records" "launcher helper"
 expect_left_and_destroyed "main returned"
 
-# Without JVM_FindClassFromBootLoader, FindClass with the slash form.
-VARIANT=jvm_nohelper run_case "no launcher helper" 0
-expect_logged "FindClass app/Records" "no launcher helper"
-expect_not_logged "checkAndLoadMain printToStderr=1 mode=1 name=app.Records" "no launcher helper"
-expect_logged "main app/Records args=0" "no launcher helper"
-
-# The main methods of Java 25, as the launcher helper says how to call main: an
-# instance main runs on an object the no-argument constructor made; a main without
-# parameters gets no argument array.
-ARGS=(a b)
-MAIN=app.InstanceMain run_case "instance main" 0
-expect_before "constructed app/InstanceMain" "instance main app/InstanceMain args=2" "instance main"
-MAIN=app.StaticNoArgs run_case "static main()" 0
-expect_logged "main app/StaticNoArgs without parameters" "static main()"
-
 # --- the trace: the options and each JNI result, in UTF-8 although the options hold
-# bytes of the ANSI code page; a failed launch names the step -------------------------------
+# bytes of the ANSI code page --------------------------------------------------------------
 TRACE=1 VMP='-Xmx64m -Dname=Grüße' run_case "trace" 0
 for line in "jvm: option -Djava.class.path=C:\\app\\app.jar" "jvm: option -Xmx64m" "jvm: option -Dname=Gr" \
   "jvm: JNI_CreateJavaVM: 0" "jvm: main class: loaded; main is static, with String[]" "jvm: main method: found" \
@@ -74,10 +58,6 @@ for line in "jvm: option -Djava.class.path=C:\\app\\app.jar" "jvm: option -Xmx64
 done
 iconv -f UTF-8 -t UTF-8 "$trace" >/dev/null 2>&1 || fail "trace: not UTF-8"
 
-TRACE=1 VARIANT=jvm_nohelper MAIN=app.Missing box_case "trace of a missing class" \
-  "Could not find the main class app/Missing."
-traced "jvm: main class: FindClass: java.lang.NoClassDefFoundError: app/Missing" "trace of a missing class"
-traced "launch: exit code -1" "trace of a missing class"
 
 # --- the stack of the Java thread --------------------------------------------------------
 VMP="-Xss8m" run_case "-Xss8m" 0
@@ -103,8 +83,11 @@ echo "not a library" >"$dir/jre/bin/client/jvm.dll"
 launch
 expect_box "Failed to load Java VM library: " "a jvm.dll that is no library"
 
-# The name as configured reaches the message, not its bytes through a code page.
-VARIANT=jvm_nohelper MAIN="app.Fehlt€" box_case "main class not found" "Could not find the main class app/Fehlt€."
+# The name as configured reaches the message, not its bytes through a code page; the
+# trace names the step that failed.
+TRACE=1 VARIANT=jvm_nohelper MAIN="app.Fehlt€" box_case "main class not found" "Could not find the main class app/Fehlt€."
+traced "jvm: main class: FindClass: java.lang.NoClassDefFoundError: app/Fehlt€" "main class not found"
+traced "launch: exit code -1" "main class not found"
 expect_logged "ExceptionDescribe java.lang.NoClassDefFoundError: app/Fehlt€" "main class not found"
 expect_left_and_destroyed "main class not found"
 for variant in jvm jvm_nohelper; do

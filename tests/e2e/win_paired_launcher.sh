@@ -1,8 +1,6 @@
-# A runtime this process cannot load (a library for another machine) is handed to
-# "Pair Product": started with this process's own command line, its exit code passed
-# on with "Pair Return Code". A relative "Pair Product" is found beside the launcher,
-# also when the launcher is started from another folder, and one that cannot start is
-# reported and ends the launch with -1 instead of passing for success.
+# A runtime this process cannot load goes to "Pair Product", found beside the launcher
+# and started with the same command line; its exit code is passed on with "Pair Return
+# Code", and one that cannot start fails the launch.
 source "$(dirname "$0")/lib.sh"
 source "$JL_ROOT/scripts/wine-env.sh"
 : "${JL_UIPROBE:?}"

@@ -1,11 +1,6 @@
-# A product that pairs jlaunch.exe with jlaunch64.exe, the same settings beside both and
-# "Pair Product" naming the 64-bit twin, on a machine whose only runtime is 64-bit (the
-# test JVM, registered under a newer runtime's key in the 64-bit view or per user): the
-# 32-bit launcher hands the launch over, the twin hosts the runtime, main gets the
-# arguments and its exit code comes back. A 32-bit runtime stays with the 32-bit
-# launcher. Both launchers append to one trace.
-#
-# This needs a machine where Wine runs 32-bit programs; elsewhere it is skipped.
+# jlaunch.exe paired with jlaunch64.exe, one settings text beside both, on a machine whose
+# only runtime is 64-bit: the 32-bit launcher hands over, the twin hosts the test JVM,
+# the exit code comes back; a 32-bit runtime stays. Needs 32-bit programs under Wine.
 source "$(dirname "$0")/lib.sh"
 source "$JL_ROOT/scripts/wine-env.sh"
 

@@ -1,12 +1,6 @@
-# The launcher under Wine finds its runtime: registered runtimes in its own registry view
-# chosen by the version bounds, the runtime beside the launcher, a relative "JRE Path"
-# started from another folder, the other view (which the 64-bit launcher leaves alone
-# and the 32-bit one searches only for its paired launcher), a runtime for the other
-# machine handed to the paired launcher, the keys newer runtimes write (machine-wide and
-# per user), and a paired launcher that must not be started. The fake jvm.dll files are
-# no libraries, so the launcher names the one it chose in its load failure, read back
-# from the screen. The trace tells why it chose so; one that cannot be written changes
-# nothing.
+# The launcher under Wine finds its runtime in the registry views and vendor keys, beside
+# itself and in "JRE Path", or hands it to the paired launcher. The fake jvm.dll files
+# are no libraries: the load failure on the screen names the one chosen.
 source "$(dirname "$0")/lib.sh"
 source "$JL_ROOT/scripts/wine-env.sh"
 : "${JL_UIPROBE:?}"

@@ -1,10 +1,7 @@
-# Single instance under Wine with the test JVM: a second start of the same executable
-# hands its arguments to the first one, whose secondaryMain (void or int form) runs with
-# them, and ends with the reply; when each reply is sent; the limits of the argument
-# area; second instances at once, while the first is still starting, while it ends and
-# while its virtual machine exits; a first instance that ends or is killed without
-# replying; two executables at different paths; service mode; a first instance that
-# hands the launch to its paired launcher.
+# Single instance under Wine with the test JVM: arguments handed to the first instance's
+# secondaryMain, the replies, the argument area, crowds and races of second instances,
+# first instances that end, die or hang in an exiting VM, other paths, service mode, and
+# a first instance that hands over to its paired launcher.
 source "$(dirname "$0")/single_instance_lib.sh"
 source "$JL_ROOT/scripts/wine-env.sh"
 need_testjvm
@@ -31,16 +28,7 @@ call_block() {
 
 # --- the void form: arguments, and the reply before the call ---------------------------
 reset_case; SECONDARY_DELAY=1500; new_product
-start_first "first arg"
-expect_call "main of the first instance" main "first arg"
-second "two words" "ü€日本" plain
-expect_eq "$code" 0 "void form: exit code"
-expect_call "void form: arguments" void "two words" "ü€日本" plain
-expect_not_logged "secondaryMain void args=3 returns" "void form: the reply came after the call"
-second
-expect_eq "$code" 0 "no arguments: exit code"
-expect_call "no arguments arrive as one empty string" void ""
-argument_limits C:/Users/user/Documents
+void_form C:/Users/user/Documents "two words" "ü€日本" plain
 stop_first 0
 
 # --- the int form: the reply is the result, sent after the call --------------------------

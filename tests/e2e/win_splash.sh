@@ -1,10 +1,6 @@
-# The splash screen of the launcher under Wine, with the test JVM as the runtime's
-# bin\client\jvm.dll: the own splash window (where it appears and what it shows, in a
-# screenshot kept in the build folder), "-nosplash", the window closed before the
-# exception dialog, and the runtime's native splash library (the test library of
-# tests/testsplash as the runtime's bin\splashscreen.dll): its four entries in order
-# with the image path in the ANSI code page, the fallback to the own window when an
-# entry is missing, and its close entry called once at the end.
+# The splash under Wine: the launcher's own window (place, pixels, screenshot in the
+# build folder, -nosplash, closed before the exception dialog) and the runtime's native
+# splash library (its calls, and the own window when an entry is missing).
 source "$(dirname "$0")/lib.sh"
 source "$JL_ROOT/scripts/wine-env.sh"
 : "${JL_UIPROBE:?}"

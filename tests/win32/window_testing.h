@@ -1,5 +1,6 @@
-// Pixels of windows for the dialog tests: what a control paints for itself, what the
-// screen shows in a rectangle, colour counts, and a PNG writer (stored deflate blocks,
+// Driving the windows of the Win32 tests as a user does: finding a dialog, reading its
+// texts, pressing its buttons, typing keys; and their pixels: what a control paints for
+// itself, what the screen shows, colour counts, and a PNG writer (stored deflate blocks,
 // no compression library needed) for the screenshots kept in the build folder.
 #pragma once
 
@@ -13,6 +14,65 @@
 #include <vector>
 
 namespace jl::testing {
+
+inline std::wstring textOf(HWND window) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+inline RECT windowRect(HWND window) {
+    RECT box{};
+    GetWindowRect(window, &box);
+    return box;
+}
+
+inline RECT screenRect() { return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+// The visible dialog (class "#32770", which message boxes have too) of a thread, or null.
+inline BOOL CALLBACK takeVisibleDialog(HWND window, LPARAM result) {
+    wchar_t name[16] = L"";
+    GetClassNameW(window, name, 16);
+    if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(result) = window;
+    return FALSE;
+}
+inline HWND findDialog(DWORD thread) {
+    HWND found = nullptr;
+    EnumThreadWindows(thread, takeVisibleDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The same, waited for up to five seconds.
+inline HWND waitForDialog(DWORD thread) {
+    HWND found = findDialog(thread);
+    for (int i = 0; i < 500 && !found; ++i) {
+        Sleep(10);
+        found = findDialog(thread);
+    }
+    return found;
+}
+
+// A click of a button: posted, or with `now` sent, to be handled before this returns.
+inline void press(HWND dialog, int id, bool now = false) {
+    const WPARAM command = MAKEWPARAM(id, BN_CLICKED);
+    const LPARAM button = reinterpret_cast<LPARAM>(GetDlgItem(dialog, id));
+    if (now) {
+        SendMessageW(dialog, WM_COMMAND, command, button);
+    } else {
+        PostMessageW(dialog, WM_COMMAND, command, button);
+    }
+}
+
+// A key as the user types it: to the control that has the focus on the dialog's thread.
+inline void type(HWND dialog, UINT key) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    HWND target = info.hwndFocus ? info.hwndFocus : dialog;
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
 
 struct Pixels {
     int width = 0;
@@ -143,6 +203,21 @@ inline bool writePng(const std::wstring& path, const Pixels& pixels) {
     std::ofstream out(std::filesystem::path(path), std::ios::binary);
     out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     return static_cast<bool>(out);
+}
+
+// build/<preset>/screenshots/<name>, beside the tests folder that holds this program.
+inline std::wstring screenshotPath(const std::wstring& name) {
+    wchar_t module[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    const std::filesystem::path folder = std::filesystem::path(module).parent_path().parent_path() / L"screenshots";
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    return (folder / name).wstring();
+}
+
+// What the screen shows in the area, written to the screenshot folder.
+inline bool saveScreenshot(const std::wstring& name, const RECT& area) {
+    return writePng(screenshotPath(name), captureScreen(area));
 }
 
 }  // namespace jl::testing
