@@ -85,15 +85,8 @@ stop_first 0
 
 new_product
 before=$(sockets)
-NOWAIT=1 start_first "the first"
 claimed() { [ "$(sockets)" -gt "$before" ]; }
-wait_until 4 claimed || fail "the first instance did not claim its name"
-for i in $(seq 1 8); do second_in_background "early $i"; done
-wait_batch
-expect_codes 0 "early second instance"
-expect_call "the first instance ran main" main "the first"
-for i in $(seq 1 8); do expect_call "eight during start-up" void "early $i"; done
-stop_first 0
+eight_while_starting claimed
 
 # --- no reply: no secondaryMain, the first instance ends or is killed ----------------------
 reset_case; MAIN=instance.Plain; new_product
@@ -151,14 +144,7 @@ stop_first 0
 # --- two launchers at different paths; a service; requests while the first one ends ------
 two_paths
 
-APP_EXTRA=("Application Type=service"); new_product
-start_first service-one
-(cd "$JL_WORK/elsewhere" && tool 60 service-two) >/dev/null 2>&1 &
-service2=$!
-pids+=("$service2")
-expect_call "a service runs without single instance" main service-two
-! grep -q '^secondary' "$log" || fail "a service forwards nothing"
-touch "$dir/stop"; wait "$first_pid"; wait "$service2"
+service_mode
 
 reset_case; VMP="-Dinstance.mainMillis=1200"; new_product
 start_first

@@ -93,6 +93,20 @@ twenty_at_once() {
   for i in $(seq 1 20); do expect_call "twenty at once" void "request $i" x; done
 }
 
+# Eight second instances once the first has claimed its name (the condition given tells
+# when), before its main runs.
+eight_while_starting() {  # condition...
+  NOWAIT=1 start_first "the first"
+  wait_until 8 "$@" || fail "the first instance did not claim its name: $(cat "$dir/trace.log" 2>/dev/null)"
+  for i in $(seq 1 8); do second_in_background "early $i"; done
+  ! main_started || fail "main started before the second instances (the case proves nothing)"
+  wait_batch
+  expect_codes 0 "early second instance"
+  expect_call "the first instance ran main" main "the first"
+  for i in $(seq 1 8); do expect_call "eight during start-up" void "early $i"; done
+  stop_first 0
+}
+
 # Second instances while the first one ends: each is served (0, once), refused as not
 # served (255, never run), or a first instance itself once the name was free (0, its
 # own main).
@@ -114,6 +128,22 @@ late_requests() {  # count, pause between two starts
       *) fail "late request $i: exit code ${codes[$((i - 1))]}" ;;
     esac
   done
+}
+
+# A service runs without single instance, and forwards nothing.
+service_mode() {
+  APP_EXTRA=("Application Type=service")
+  new_product
+  APP_EXTRA=()
+  start_first service-one
+  (cd "$JL_WORK/elsewhere" && first_tool service-two) >/dev/null 2>&1 &
+  local service2=$!
+  pids+=("$service2")
+  expect_call "a service runs without single instance" main service-two
+  ! grep -q "^secondary" "$log" || fail "a service forwards nothing"
+  touch "$dir/stop"
+  wait "$service2"
+  stop_first 0
 }
 
 # Two products at different paths: the second is a first instance of its own.

@@ -47,16 +47,7 @@ twenty_at_once
 stop_first 0
 
 reset_case; CREATE_DELAY=2500; new_product
-NOWAIT=1 start_first "the first"
-wait_until 8 grep -q "instance: first instance" "$dir/trace.log" ||
-  fail "the first instance did not claim: $(cat "$dir/trace.log")"
-for i in $(seq 1 8); do second_in_background "early $i"; done
-! main_started || fail "main started before the second instances (the case proves nothing)"
-wait_batch
-expect_codes 0 "early second instance"
-expect_call "the first instance ran main" main "the first"
-for i in $(seq 1 8); do expect_call "eight during start-up" void "early $i"; done
-stop_first 0
+eight_while_starting grep -qs "instance: first instance" "$dir/trace.log"
 
 # --- no reply: the first instance ends, or is killed, while a second one waits -------------
 # app.ExitsLater has no secondaryMain and ends its process with 3 after 2.5 s.
@@ -85,15 +76,7 @@ echo "a second instance whose first one was killed ended with ${codes[0]}"
 reset_case
 two_paths
 
-APP_EXTRA=("Application Type=service"); new_product
-start_first service-one
-(cd "$JL_WORK/elsewhere" && TESTJVM_MAIN_DELAY=60000 TESTJVM_MAIN_STOP=$(winpath "$dir/stop") tool 60 service-two) \
-  >/dev/null 2>&1 &
-service2=$!
-pids+=("$service2")
-expect_call "a service runs without single instance" main service-two
-! grep -q "^secondaryMain" "$log" || fail "a service forwards nothing"
-touch "$dir/stop"; wait "$service2"; stop_first 0
+service_mode
 
 reset_case; MAIN_DELAY=1500; new_product
 start_first

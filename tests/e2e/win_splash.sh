@@ -1,4 +1,4 @@
-# The splash under Wine: the launcher's own window (place, pixels, screenshot in the
+# The splash under Wine: the launcher's own window (place, lifetime, screenshot in the
 # build folder, -nosplash, closed before the exception dialog) and the runtime's native
 # splash library (its calls, and the own window when an entry is missing).
 source "$(dirname "$0")/lib.sh"
@@ -27,20 +27,16 @@ launch() {
   TESTSPLASH_LOG=$(winpath "$splash_log") start_wine "$dir/tool.exe" "${ARGS[@]}"
   DISPLAY_EXTRA=() APP_EXTRA=() ARGS=()
 }
-# The colour of one pixel of a screenshot, as RRGGBB.
-pixel() { convert-im6.q16 "$1" -format "%[hex:p{$2,$3}]" info:; }
 screenshot() { sleep 0.3; import -window root "$shots/$1" || fail "no screenshot $1"; }
 window_shown() { probe window --exe tool.exe --timeout "${2:-10000}" >/dev/null || fail "$1"; }
 
-# --- the own window: centred, the PNG's transparent pixels black, up until the end ---
+# --- the own window: centred, up until the end (its pixels: the Win32 splash tests) ---
 MAIN=app.ExitsLater IMAGE=$(winpath "$images/alpha.png") setup_case
 TESTJVM_EXIT_DELAY=4000 TESTJVM_EXIT_CODE=7 launch
 shown=$(probe window --exe tool.exe --timeout 10000) || fail "no splash window appeared"
 left=$(((screen_width - 200) / 2)) top=$(((screen_height - 120) / 2))
 expect_eq "$shown" "splash: $left $top $((left + 200)) $((top + 120))" "splash window centred"
 screenshot e2e_splash_png.png
-expect_eq "$(pixel "$shots/e2e_splash_png.png" $((left + 10)) $((top + 60)))" "000000" "transparent pixels"
-expect_eq "$(pixel "$shots/e2e_splash_png.png" $((left + 60)) $((top + 60)))" "C82828" "opaque pixels"
 # main has returned; the splash stays until the program's own exit ends the process.
 window_shown "splash gone before the program ended" 1000
 ends_by_itself "own window"
