@@ -244,34 +244,20 @@ TEST_F(MissingRuntimeDialogTest, OkFollowsEachFolderChoice) {
     struct Case {
         JvmType type;
         std::vector<Choice> choices;
-        std::wstring acceptedFolder;
-        std::wstring acceptedLibrary;
+        std::wstring acceptedFolder;  // and the library in it
+        std::wstring library;
     };
     const Case cases[] = {
+        // A JDK's runtime is in its jre folder; a cancelled browser changes nothing; a drive
+        // root is shown as the browser gave it.
         {JvmType::Default,
-         {
-             {{true, jdk}, jdk, false},                   // a JDK's runtime is in its jre folder
-             {{true, jdkRuntime}, jdkRuntime, true},
-             {{false, L""}, jdkRuntime, true},            // a cancelled browser changes nothing
-             {{true, empty}, empty, false},
-             {{true, L"Q:\\"}, L"Q:\\", false},           // a drive root, shown as the browser gave it
-             {{true, clientOnly}, clientOnly, true},
-         },
-         clientOnly + L"\\",
-         clientOnly + L"\\bin\\client\\jvm.dll"},
-        {JvmType::Server,
-         {
-             {{true, clientOnly}, clientOnly, false},     // the server JVM is required
-             {{true, serverOnly}, serverOnly, true},
-         },
-         serverOnly + L"\\",
-         serverOnly + L"\\bin\\server\\jvm.dll"},
-        {JvmType::FavorServer,
-         {
-             {{true, clientOnly}, clientOnly, true},
-         },
-         clientOnly + L"\\",
-         clientOnly + L"\\bin\\client\\jvm.dll"},
+         {{{true, jdk}, jdk, false}, {{true, jdkRuntime}, jdkRuntime, true}, {{false, L""}, jdkRuntime, true},
+          {{true, empty}, empty, false}, {{true, L"Q:\\"}, L"Q:\\", false}, {{true, clientOnly}, clientOnly, true}},
+         clientOnly, L"bin\\client\\jvm.dll"},
+        // The server JVM is required, or only favoured.
+        {JvmType::Server, {{{true, clientOnly}, clientOnly, false}, {{true, serverOnly}, serverOnly, true}},
+         serverOnly, L"bin\\server\\jvm.dll"},
+        {JvmType::FavorServer, {{{true, clientOnly}, clientOnly, true}}, clientOnly, L"bin\\client\\jvm.dll"},
     };
     for (const Case& c : cases) {
         shell = {};
@@ -286,8 +272,8 @@ TEST_F(MissingRuntimeDialogTest, OkFollowsEachFolderChoice) {
         });
         const Outcome outcome = runDialog(kMessage, c.type, steps);
         EXPECT_TRUE(outcome.accepted) << static_cast<int>(c.type);
-        EXPECT_EQ(outcome.folder, c.acceptedFolder);
-        EXPECT_EQ(outcome.library, c.acceptedLibrary);
+        EXPECT_EQ(outcome.folder, c.acceptedFolder + L"\\");
+        EXPECT_EQ(outcome.library, c.acceptedFolder + L"\\" + c.library);
         EXPECT_EQ(shell.browserCalls, c.choices.size());
         EXPECT_EQ(shell.browserTitle, loadMessage(kMsgBrowseForRuntime));
     }

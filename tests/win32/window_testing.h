@@ -121,27 +121,6 @@ Pixels drawIntoBitmap(int width, int height, Draw draw) {
     return pixels;
 }
 
-inline uint32_t crc32(const uint8_t* data, size_t size, uint32_t crc = 0) {
-    crc = ~crc;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-inline void putBigEndian(std::vector<uint8_t>& out, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
-}
-
-inline void putChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
-    putBigEndian(out, static_cast<uint32_t>(data.size()));
-    std::vector<uint8_t> typed(type, type + 4);
-    typed.insert(typed.end(), data.begin(), data.end());
-    out.insert(out.end(), typed.begin(), typed.end());
-    putBigEndian(out, crc32(typed.data(), typed.size()));
-}
-
 }  // namespace detail
 
 // What the control paints into its client area when asked to print itself.
@@ -160,46 +139,54 @@ inline Pixels captureScreen(const RECT& rect) {
     });
 }
 
+// A PNG file of the pixels: 8-bit RGB rows in stored (uncompressed) deflate blocks.
 inline bool writePng(const std::wstring& path, const Pixels& pixels) {
     if (pixels.width <= 0 || pixels.height <= 0) return false;
+    auto bigEndian = [](std::vector<uint8_t>& out, uint32_t value) {
+        for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
+    };
     std::vector<uint8_t> raw;
-    raw.reserve(static_cast<size_t>(pixels.height) * (1 + 3 * static_cast<size_t>(pixels.width)));
     for (int y = 0; y < pixels.height; ++y) {
         raw.push_back(0);  // no filter
         for (int x = 0; x < pixels.width; ++x) {
             const uint32_t p = pixels.bgrx[static_cast<size_t>(y) * pixels.width + x];
-            raw.push_back(static_cast<uint8_t>(p >> 16));
-            raw.push_back(static_cast<uint8_t>(p >> 8));
-            raw.push_back(static_cast<uint8_t>(p));
+            raw.insert(raw.end(), {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8), static_cast<uint8_t>(p)});
         }
     }
     std::vector<uint8_t> zlib = {0x78, 0x01};
-    uint32_t a = 1, b = 0;
+    for (size_t offset = 0; offset < raw.size(); offset += 65535) {
+        const auto length = static_cast<uint16_t>(std::min<size_t>(65535, raw.size() - offset));
+        zlib.insert(zlib.end(), {static_cast<uint8_t>(offset + length >= raw.size()), static_cast<uint8_t>(length),
+                                 static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(~length),
+                                 static_cast<uint8_t>(~length >> 8)});
+        zlib.insert(zlib.end(), raw.begin() + offset, raw.begin() + offset + length);
+    }
+    uint32_t a = 1, b = 0;  // Adler-32
     for (uint8_t byte : raw) {
         a = (a + byte) % 65521;
         b = (b + a) % 65521;
     }
-    for (size_t offset = 0; offset < raw.size() || offset == 0; offset += 65535) {
-        const size_t length = std::min<size_t>(65535, raw.size() - offset);
-        const bool last = offset + length >= raw.size();
-        zlib.push_back(last ? 1 : 0);
-        zlib.push_back(static_cast<uint8_t>(length));
-        zlib.push_back(static_cast<uint8_t>(length >> 8));
-        zlib.push_back(static_cast<uint8_t>(~length));
-        zlib.push_back(static_cast<uint8_t>(~length >> 8));
-        zlib.insert(zlib.end(), raw.begin() + offset, raw.begin() + offset + length);
-        if (last) break;
-    }
-    detail::putBigEndian(zlib, (b << 16) | a);
-
+    bigEndian(zlib, (b << 16) | a);
     std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    auto chunk = [&](const char* type, const std::vector<uint8_t>& data) {
+        bigEndian(png, static_cast<uint32_t>(data.size()));
+        const size_t start = png.size();
+        png.insert(png.end(), type, type + 4);
+        png.insert(png.end(), data.begin(), data.end());
+        uint32_t crc = ~0u;
+        for (size_t i = start; i < png.size(); ++i) {
+            crc ^= png[i];
+            for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+        bigEndian(png, ~crc);
+    };
     std::vector<uint8_t> header;
-    detail::putBigEndian(header, static_cast<uint32_t>(pixels.width));
-    detail::putBigEndian(header, static_cast<uint32_t>(pixels.height));
+    bigEndian(header, static_cast<uint32_t>(pixels.width));
+    bigEndian(header, static_cast<uint32_t>(pixels.height));
     header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB, no interlace
-    detail::putChunk(png, "IHDR", header);
-    detail::putChunk(png, "IDAT", zlib);
-    detail::putChunk(png, "IEND", {});
+    chunk("IHDR", header);
+    chunk("IDAT", zlib);
+    chunk("IEND", {});
     std::ofstream out(std::filesystem::path(path), std::ios::binary);
     out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     return static_cast<bool>(out);
