@@ -5,12 +5,13 @@ set -uo pipefail
 : "${JL_ROOT:?}" "${JL_BUILD:?}" "${JL_LAUNCHER:?}"
 
 JL_WORK=$(mktemp -d "${TMPDIR:-/tmp}/jl-e2e-XXXXXX")  # no dot: see the embedded settings scripts
-pids=()   # background processes ended with the script
 added=()  # registry keys ("view|key") removed with the script
+# At the end, the script's background processes still running are ended too.
 at_exit() {
-  local entry
+  local entry running
   for entry in "${added[@]}"; do $JL_WINE reg delete "${entry#*|}" /f "/reg:${entry%%|*}" </dev/null >/dev/null 2>&1; done
-  [ ${#pids[@]} -eq 0 ] || kill "${pids[@]}" 2>/dev/null
+  running=$(jobs -pr)
+  [ -z "$running" ] || kill $running 2>/dev/null
   rm -rf "$JL_WORK"
 }
 trap at_exit EXIT
@@ -103,7 +104,6 @@ wine_product() {
 start_wine() {
   ( cd "${RUN_FROM:-$(dirname "$1")}" && exec $JL_WINE "$@" ) >"$JL_WORK/wine.out" 2>&1 &
   LAUNCH_PID=$!
-  pids+=("$LAUNCH_PID")
 }
 
 # Waits for a dialog or message box of the process whose executable is $1, prints what

@@ -10,11 +10,14 @@ rm -rf "$classes" && mkdir -p "$classes/out"
 src=$JL_ROOT/tests/java/hosting
 "${jdks[0]}/bin/javac" --release 11 -d "$classes/out" "$src"/*.java "$src"/lib/*.java "$src"/extra/*.java ||
   fail "javac"
+# Everything a case folder holds besides the launcher: app.jar, lib/a.jar, lib/b.jar,
+# extra/c.jar, and app25.jar when there is a JDK 25.
 jar=${jdks[0]}/bin/jar
-(cd "$classes/out" && "$jar" --create --file "$classes/app.jar" hosting/*.class &&
-  "$jar" --create --file "$classes/a.jar" hosting/lib/A.class &&
-  "$jar" --create --file "$classes/b.jar" hosting/lib/B.class &&
-  "$jar" --create --file "$classes/c.jar" hosting/extra/C.class) || fail "jar"
+mkdir -p "$classes/case/lib" "$classes/case/extra"
+(cd "$classes/out" && "$jar" --create --file "$classes/case/app.jar" hosting/*.class &&
+  "$jar" --create --file "$classes/case/lib/a.jar" hosting/lib/A.class &&
+  "$jar" --create --file "$classes/case/lib/b.jar" hosting/lib/B.class &&
+  "$jar" --create --file "$classes/case/extra/c.jar" hosting/extra/C.class) || fail "jar"
 # The main methods of Java 25, built with the JDK 25 when there is one.
 jdk25=
 for jdk in "${jdks[@]}"; do
@@ -23,7 +26,7 @@ done
 if [ -n "$jdk25" ]; then
   mkdir -p "$classes/out25"
   "$jdk25/bin/javac" --release 25 -cp "$classes/out" -d "$classes/out25" "$src"/java25/*.java || fail "javac 25"
-  (cd "$classes/out25" && "$jar" --create --file "$classes/app25.jar" hosting/*.class) || fail "jar 25"
+  (cd "$classes/out25" && "$jar" --create --file "$classes/case/app25.jar" hosting/*.class) || fail "jar 25"
 else
   echo "skipping the main methods of Java 25: no JDK 25"
 fi
@@ -38,10 +41,8 @@ launch() {
   case_number=$((case_number + 1))
   case_dir=$JL_WORK/case$case_number
   local dir=$case_dir cp_lines=("[Class Path]" "Class Path=${CP-app.jar}")
-  mkdir -p "$dir/lib" "$dir/extra" "$JL_WORK/elsewhere"
-  cp "$classes/app.jar" "$dir/" && cp "$classes/a.jar" "$classes/b.jar" "$dir/lib/" && cp "$classes/c.jar" "$dir/extra/"
-  [ -e "$classes/app25.jar" ] && cp "$classes/app25.jar" "$dir/"
-  if [ "${EMBED:-0}" = 1 ]; then cat "$JL_LAUNCHER" "$classes/app.jar" >"$dir/tool"; else cp "$JL_LAUNCHER" "$dir/tool"; fi
+  mkdir -p "$JL_WORK/elsewhere" && cp -r "$classes/case" "$dir"
+  if [ "${EMBED:-0}" = 1 ]; then cat "$JL_LAUNCHER" "$dir/app.jar" >"$dir/tool"; else cp "$JL_LAUNCHER" "$dir/tool"; fi
   chmod +x "$dir/tool"
   [ -z "${CP-app.jar}" ] && cp_lines=()
   write_ini "$dir/tool.ini" "[Java Runtime Environment]" "JRE Path=$JDK" "Main Class=${MAIN:-hosting.Main}" \

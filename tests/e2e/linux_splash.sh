@@ -97,7 +97,6 @@ display=
 for n in $(seq 150 199); do [ -e "/tmp/.X$n-lock" ] || { display=$n; break; }; done
 [ -n "$display" ] || fail "no free display number"
 Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
 wait_until 5 xdpyinfo -display ":$display" >/dev/null 2>&1
 
 # Pixels of the JPEG's green half (30,160,60) on the screen.

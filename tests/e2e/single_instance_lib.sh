@@ -10,7 +10,6 @@ batch=()
 start_first() {
   (cd "$JL_WORK/elsewhere" && first_tool "$@") >"$dir/first.out" 2>&1 &
   first_pid=$!
-  pids+=("$first_pid")
   [ "${NOWAIT:-0}" = 1 ] || wait_until 20 first_in_main || fail "the first instance's main did not start"
 }
 first_in_main() {
@@ -138,7 +137,6 @@ service_mode() {
   start_first service-one
   (cd "$JL_WORK/elsewhere" && first_tool service-two) >/dev/null 2>&1 &
   local service2=$!
-  pids+=("$service2")
   expect_call "a service runs without single instance" main service-two
   ! grep -q "^secondary" "$log" || fail "a service forwards nothing"
   touch "$dir/stop"
