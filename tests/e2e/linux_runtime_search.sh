@@ -1,8 +1,6 @@
-# The Linux launcher finds its runtime: the installed JDKs below /usr/lib/jvm chosen by
-# the version bounds (the JVM reports which one runs), runtimes beside the launcher and
-# in "JRE Path" (fake libraries, named back by the load failure), and the message when
-# nothing fits. With JLAUNCH_TRACE the launcher writes why it chose or failed; the
-# trace changes nothing else, and a trace file that cannot be written changes nothing.
+# The Linux launcher finds its runtime among the installed JDKs (the JVM says which one
+# runs), beside itself and in "JRE Path" (fake libraries, named in the load failure), and
+# says when nothing fits; the trace tells why and changes nothing, writable or not.
 source "$(dirname "$0")/lib.sh"
 
 # The installed runtimes the launcher can host: the feature version of each.
@@ -16,9 +14,9 @@ for release in /usr/lib/jvm/*/release /usr/java/*/release; do
   [ "$major" = 1 ] && { major=${version#1.}; major=${major%%[._]*}; }
   [ -n "$major" ] && majors+=("$major")
 done
-[ ${#majors[@]} -gt 0 ] || { echo "no runtime installed below /usr/lib/jvm"; exit 77; }
-lowest=$(printf '%s\n' "${majors[@]}" | sort -n | head -1)
-highest=$(printf '%s\n' "${majors[@]}" | sort -n | tail -1)
+[ ${#majors[@]} -gt 0 ] || skip "no runtime installed below /usr/lib/jvm"
+lowest=$(lines "${majors[@]}" | sort -n | head -1)
+highest=$(lines "${majors[@]}" | sort -n | tail -1)
 javac=$(command -v javac || ls /usr/lib/jvm/*/bin/javac | head -1)
 
 # A main class that prints the feature version of the runtime that runs it.
@@ -31,16 +29,15 @@ EOF
 "$javac" --release "$lowest" -d "$JL_WORK/classes" "$JL_WORK/Version.java" || fail "javac"
 
 run_tool() {  # folder, ini lines...; runs from $RUN_FROM (default: the folder), traced to $TRACE
-  local dir=$1
-  mkdir -p "$dir"
-  cp "$JL_LAUNCHER" "$dir/tool"
-  write_ini "$dir/tool.ini" "[Java Runtime Environment]" "Main Class=Version" "${@:2}" \
+  mkdir -p "$1"
+  cp "$JL_LAUNCHER" "$1/tool"
+  write_ini "$1/tool.ini" "[Java Runtime Environment]" "Main Class=Version" "${@:2}" \
     "[Class Path]" "Class Path=$JL_WORK/classes"
-  out=$(cd "${RUN_FROM:-$dir}" && LANG=C.UTF-8 env -u JLAUNCH_TRACE ${TRACE:+JLAUNCH_TRACE="$TRACE"} "$dir/tool" 2>&1)
+  out=$(cd "${RUN_FROM:-$1}" && LANG=C.UTF-8 env -u JLAUNCH_TRACE ${TRACE:+JLAUNCH_TRACE="$TRACE"} "$1/tool" 2>&1)
   code=$?
 }
-traced() { grep -qF -- "$1" "$TRACE" || fail "$2: [$1] not in the trace: $(cat "$TRACE" 2>/dev/null)"; }
-not_traced() { ! grep -qF -- "$1" "$TRACE" || fail "$2: [$1] unexpectedly in the trace"; }
+# Traced to $trace, named after the folder.
+traced_run() { trace=$1.trace; rm -f "$trace"; TRACE=$trace run_tool "$@"; }
 
 run_tool "$JL_WORK/max" "Maximum Version=$lowest"
 expect_eq "$out" "runtime $lowest" "Maximum Version $lowest"
@@ -54,74 +51,67 @@ expect_eq "$code" 0 "exit code of a launch"
 run_tool "$JL_WORK/preferred" "Preferred versions=$lowest"
 expect_eq "$out" "runtime $lowest" "Preferred versions $lowest"
 
-# Nothing fits: the message names what is needed, and the launch ends with -1.
-run_tool "$JL_WORK/none" "Minimum Version=$((highest + 1))"
+# Nothing fits: the message names what is needed, and the launch ends with -1. The trace
+# names each installed runtime and why it was not taken; traced or not, and whether the
+# trace can be written or not, the launch itself is the same.
+beyond=$((highest + 1))
+run_tool "$JL_WORK/none" "Minimum Version=$beyond"
 expect_eq "$code" 255 "exit code without a runtime"
-expect_contains "$out" "was not found. Please  download and install a JRE (minimum version $((highest + 1)).0) from:" "message 207"
-# The trace names each installed runtime and why it was not taken; traced or not, and
-# whether the trace can be written or not, the launch itself is the same.
+expect_contains "$out" "was not found. Please  download and install a JRE (minimum version $beyond.0) from:" "message 207"
 untraced_out=$out
-TRACE=$JL_WORK/none.trace run_tool "$JL_WORK/none" "Minimum Version=$((highest + 1))"
-expect_eq "$code" 255 "exit code of a traced launch"
-expect_eq "$out" "$untraced_out" "output of a traced launch"
-TRACE=$JL_WORK/none.trace
-traced "tool[" "trace line prefix"
-traced "settings: [Java Runtime Environment] Minimum Version = \"$((highest + 1))\" (settings file)" "settings in the trace"
-traced "runtime: search: JVM Type default; versions from $((highest + 1)).0 to any" "search settings in the trace"
-traced "runtime: JRE Path: not set" "JRE Path in the trace"
-traced "runtime: probe $JL_WORK/none/lib/libjava.so: missing" "bundled runtime probe in the trace"
-traced "below Minimum Version $((highest + 1)).0, dropped" "dropped runtime in the trace"
-traced "runtime: no runtime found; the user is asked" "missing runtime in the trace"
 for unwritable in "$JL_WORK/no-such-folder/trace.log" "$JL_WORK" /dev/full; do
-  TRACE=$unwritable run_tool "$JL_WORK/none" "Minimum Version=$((highest + 1))"
-  expect_eq "$code" 255 "exit code with the trace file $unwritable"
-  expect_eq "$out" "$untraced_out" "output with the trace file $unwritable"
+  TRACE=$unwritable run_tool "$JL_WORK/none" "Minimum Version=$beyond"
+  expect_eq "$code" 255 "exit code with the trace file [$unwritable]"
+  expect_eq "$out" "$untraced_out" "output with the trace file [$unwritable]"
 done
 [ ! -e "$JL_WORK/no-such-folder" ] || fail "a folder was made for the trace"
+traced_run "$JL_WORK/none" "Minimum Version=$beyond"
+expect_eq "$code" 255 "exit code of a traced launch"
+expect_eq "$out" "$untraced_out" "output of a traced launch"
+traced "tool[" "trace line prefix"
+traced "settings: [Java Runtime Environment] Minimum Version = \"$beyond\" (settings file)" "settings in the trace"
+traced "runtime: search: JVM Type default; versions from $beyond.0 to any" "search settings in the trace"
+traced "runtime: JRE Path: not set" "JRE Path in the trace"
+traced "runtime: probe $JL_WORK/none/lib/libjava.so: missing" "bundled runtime probe in the trace"
+traced "below Minimum Version $beyond.0, dropped" "dropped runtime in the trace"
+traced "runtime: no runtime found; the user is asked" "missing runtime in the trace"
 # "-" is standard error.
-TRACE=- run_tool "$JL_WORK/none" "Minimum Version=$((highest + 1))"
+TRACE=- run_tool "$JL_WORK/none" "Minimum Version=$beyond"
 expect_contains "$out" "runtime: no runtime found; the user is asked" "trace on standard error"
 expect_contains "$out" "$untraced_out" "message with the trace on standard error"
-TRACE=
-run_tool "$JL_WORK/none-server" "Minimum Version=$((highest + 1))" "JVM Type=server"
+run_tool "$JL_WORK/none-server" "Minimum Version=$beyond" "JVM Type=server"
 expect_contains "$out" "install a JRE with a server JVM (minimum version" "message 206"
 
 # A relative "JRE Path" is below the launcher's folder, wherever it is started from; so
 # is the runtime beside the launcher, marker or not. Planted copies in the current
 # folder are never looked at.
-planted="$JL_WORK/documents"
-mkdir -p "$planted/rt/lib/server" "$planted/lib/server"
-echo planted >"$planted/rt/lib/server/libjvm.so"
-echo planted >"$planted/lib/server/libjvm.so"
+fake_library() { mkdir -p "$(dirname "$1")" && echo "${2:-fake}" >"$1"; }
+expect_fake() { expect_contains "$out" "Failed to load Java VM library: $1 (errno" "$2"; }
+planted=$JL_WORK/documents
+fake_library "$planted/rt/lib/server/libjvm.so" planted
+fake_library "$planted/lib/server/libjvm.so" planted
 
-mkdir -p "$JL_WORK/relative/rt/lib/server" && echo fake >"$JL_WORK/relative/rt/lib/server/libjvm.so"
-TRACE=$JL_WORK/relative.trace RUN_FROM=$planted run_tool "$JL_WORK/relative" "JRE Path=rt"
+fake_library "$JL_WORK/relative/rt/lib/server/libjvm.so"
+RUN_FROM=$planted traced_run "$JL_WORK/relative" "JRE Path=rt"
 expect_eq "$code" 255 "exit code with a fake library"
-expect_contains "$out" "Failed to load Java VM library: $JL_WORK/relative/rt/lib/server/libjvm.so (errno" "relative JRE Path"
-TRACE=$JL_WORK/relative.trace
+expect_fake "$JL_WORK/relative/rt/lib/server/libjvm.so" "relative JRE Path"
 traced "runtime: JRE Path \"rt\": runtime folder $JL_WORK/relative/rt" "relative JRE Path in the trace"
 traced "runtime: probe $JL_WORK/relative/rt/lib/client/libjvm.so: missing" "missing library in the trace"
 traced "runtime: probe $JL_WORK/relative/rt/lib/server/libjvm.so: found" "found library in the trace"
 traced "runtime: chosen library: $JL_WORK/relative/rt/lib/server/libjvm.so" "chosen library in the trace"
 traced "runtime: paired launcher: none configured; the library is loaded here" "paired launcher in the trace"
 not_traced "$planted" "planted folder in the trace"
-TRACE=
 
-mkdir -p "$JL_WORK/bundled/jre/lib/server" && touch "$JL_WORK/bundled/jre/lib/libjava.so"
-echo fake >"$JL_WORK/bundled/jre/lib/server/libjvm.so"
+fake_library "$JL_WORK/bundled/jre/lib/server/libjvm.so" && touch "$JL_WORK/bundled/jre/lib/libjava.so"
 RUN_FROM=$planted run_tool "$JL_WORK/bundled"
-expect_contains "$out" "Failed to load Java VM library: $JL_WORK/bundled/jre/lib/server/libjvm.so (errno" "bundled runtime"
-
-mkdir -p "$JL_WORK/beside/lib/server" && echo fake >"$JL_WORK/beside/lib/server/libjvm.so"
-RUN_FROM=$planted run_tool "$JL_WORK/beside" "Minimum Version=$((highest + 1))"
-expect_contains "$out" "Failed to load Java VM library: $JL_WORK/beside/lib/server/libjvm.so (errno" "runtime beside the launcher"
-
+expect_fake "$JL_WORK/bundled/jre/lib/server/libjvm.so" "bundled runtime"
+fake_library "$JL_WORK/beside/lib/server/libjvm.so"
+RUN_FROM=$planted run_tool "$JL_WORK/beside" "Minimum Version=$beyond"
+expect_fake "$JL_WORK/beside/lib/server/libjvm.so" "runtime beside the launcher"
 rm -rf "$JL_WORK/beside/lib"
 mkdir -p "$JL_WORK/beside/lib/server/libjvm.so"
-TRACE=$JL_WORK/beside.trace RUN_FROM=$planted run_tool "$JL_WORK/beside" "Minimum Version=$((highest + 1))"
-TRACE=$JL_WORK/beside.trace
+RUN_FROM=$planted traced_run "$JL_WORK/beside" "Minimum Version=$beyond"
 traced "runtime: probe $JL_WORK/beside/lib/server/libjvm.so: a folder, not a library" "folder named like the library"
-TRACE=
 expect_not_contains "$out" "planted" "planted library"
 expect_contains "$out" "was not found" "nothing beside the launcher"
 

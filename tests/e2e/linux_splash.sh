@@ -1,19 +1,15 @@
-# The splash screen of the Linux launcher, which has only the runtime's native splash
-# library (lib/libsplashscreen.so). With the test library of tests/testsplash in a
-# runtime made of links to an installed JDK: the four entries in order with the image
-# path, "-nosplash", a library without "SplashSetFileJarName", and the close entry
-# called once when the launch fails. With the JDK's own library: the image on a display
-# (an Xvfb of this test, screenshot in the build folder), and without a display no
-# splash and no message.
+# The splash of the Linux launcher, which has only the runtime's native library: the
+# test library of tests/testsplash in a runtime of links to a JDK (its calls), and the
+# JDK's own library with and without a display (screenshot in the build folder).
 source "$(dirname "$0")/lib.sh"
 
 testsplash=$JL_BUILD/tests/testsplash
-[ -f "$testsplash/libsplashscreen.so" ] || { echo "the test splash library was not built ($testsplash)"; exit 77; }
+[ -f "$testsplash/libsplashscreen.so" ] || skip "the test splash library was not built ($testsplash)"
 jdk=
 for candidate in /usr/lib/jvm/java-17-openjdk-amd64 /usr/lib/jvm/temurin-25-jdk-amd64; do
   if [ -f "$candidate/lib/libsplashscreen.so" ] && [ -x "$candidate/bin/javac" ]; then jdk=$candidate; break; fi
 done
-[ -n "$jdk" ] || { echo "no JDK with a splash library"; exit 77; }
+[ -n "$jdk" ] || skip "no JDK with a splash library"
 images=$JL_ROOT/tests/data/splash
 shots=$JL_BUILD/screenshots
 mkdir -p "$shots"
@@ -38,8 +34,9 @@ linked_runtime() {  # folder, variant
   cp "$testsplash/$2.so" "$1/lib/libsplashscreen.so"
 }
 
-# One launch. Inputs: RUNTIME, IMAGE, VMP, DISPLAY_EXTRA, ARGS. Outputs: code, out, err, log.
-case_number=0
+# One launch. Inputs: RUNTIME, IMAGE, VMP, and the arrays DISPLAY_EXTRA and ARGS, emptied
+# once used. Outputs: code, out, err, log.
+DISPLAY_EXTRA=() ARGS=()
 launch() {
   case_number=$((case_number + 1))
   local dir=$JL_WORK/case$case_number
@@ -52,83 +49,67 @@ launch() {
   out=$(cd "$dir" && TESTSPLASH_LOG=$log ./tool "${ARGS[@]}" 2>"$dir/err")
   code=$?
   err=$(cat "$dir/err")
+  splash_calls=$(cat "$log" 2>/dev/null)
+  DISPLAY_EXTRA=() ARGS=()
 }
-reset_case() { RUNTIME= IMAGE= VMP=; DISPLAY_EXTRA=() ARGS=(); }
-splash_calls() { cat "$log" 2>/dev/null; }
-calls_for() { printf '%s\n' SplashInit "SplashLoadFile $1" "SplashSetFileJarName $1|" SplashClose; }
+calls_for() { lines SplashInit "SplashLoadFile $1" "SplashSetFileJarName $1|" SplashClose; }
 
 linked_runtime "$JL_WORK/rt" libsplashscreen
 linked_runtime "$JL_WORK/rt-nojar" libsplashscreen_nojar
 
 # --- the test library: preferred or not, it is the only splash there is ---------------
 for preference in "Preffer Native Splash Screen=yes" ""; do
-  reset_case
-  RUNTIME=$JL_WORK/rt IMAGE="img/spläsh.png" DISPLAY_EXTRA=("$preference") ARGS=(x)
-  launch
+  DISPLAY_EXTRA=("$preference") ARGS=(x)
+  RUNTIME=$JL_WORK/rt IMAGE="img/spläsh.png" launch
   expect_eq "$code" 0 "exit code [$preference]"
   expect_eq "$out" "args x" "program output [$preference]"
-  expect_eq "$(splash_calls)" "$(calls_for 'img/spl\xC3\xA4sh.png')" "native splash calls [$preference]"
+  expect_eq "$splash_calls" "$(calls_for 'img/spl\xC3\xA4sh.png')" "native splash calls [$preference]"
 done
 
-reset_case
-RUNTIME=$JL_WORK/rt IMAGE=splash.png ARGS=(-nosplash)
-launch
+ARGS=(-nosplash)
+RUNTIME=$JL_WORK/rt IMAGE=splash.png launch
 expect_eq "$code" 0 "exit code with -nosplash"
 expect_eq "$out" "args -nosplash" "-nosplash reaches the program"
-expect_eq "$(splash_calls)" "" "native splash calls with -nosplash"
-
-reset_case
-RUNTIME=$JL_WORK/rt
-launch
-expect_eq "$(splash_calls)" "" "native splash calls without an image"
+expect_eq "$splash_calls" "" "native splash calls with -nosplash"
+RUNTIME=$JL_WORK/rt launch
+expect_eq "$splash_calls" "" "native splash calls without an image"
 
 # A library without "SplashSetFileJarName": no splash, its close entry at the end.
-reset_case
-RUNTIME=$JL_WORK/rt-nojar IMAGE=splash.png
-launch
+RUNTIME=$JL_WORK/rt-nojar IMAGE=splash.png launch
 expect_eq "$code" 0 "exit code with an incomplete library"
 expect_eq "$err" "" "messages with an incomplete library"
-expect_eq "$(splash_calls)" "SplashClose" "calls of an incomplete library"
+expect_eq "$splash_calls" "SplashClose" "calls of an incomplete library"
 
 # The virtual machine cannot be created: the splash is closed once, before the exit.
-reset_case
-RUNTIME=$JL_WORK/rt IMAGE=splash.png VMP=-XX:+NoSuchOptionAnywhere
-launch
+RUNTIME=$JL_WORK/rt IMAGE=splash.png VMP=-XX:+NoSuchOptionAnywhere launch
 expect_eq "$code" 255 "exit code when the virtual machine cannot be created"
-expect_eq "$(splash_calls)" "$(calls_for splash.png)" "native splash closed once after the failure"
+expect_eq "$splash_calls" "$(calls_for splash.png)" "native splash closed once after the failure"
 
 # --- the JDK's own library ---------------------------------------------------------------
 # Without a display: no splash, no message.
-reset_case
-RUNTIME=$jdk IMAGE=$images/photo.jpg ARGS=(y)
-( unset DISPLAY WAYLAND_DISPLAY; launch; printf '%s\n%s\n%s\n' "$code" "$out" "$err" >"$JL_WORK/headless" )
-expect_eq "$(cat "$JL_WORK/headless")" "$(printf '0\nargs y\n')" "exit code, output and messages without a display"
+ARGS=(y)
+( unset DISPLAY WAYLAND_DISPLAY; RUNTIME=$jdk IMAGE=$images/photo.jpg launch
+  lines "$code" "$out" "$err" >"$JL_WORK/headless" )
+expect_eq "$(cat "$JL_WORK/headless")" "$(lines 0 "args y")" "exit code, output and messages without a display"
 
 # On a display of its own: the image is on the screen while the program runs.
 display=
 for n in $(seq 150 199); do [ -e "/tmp/.X$n-lock" ] || { display=$n; break; }; done
 [ -n "$display" ] || fail "no free display number"
 Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'kill "$xvfb_pid" 2>/dev/null; rm -rf "$JL_WORK"' EXIT
-for _ in $(seq 1 50); do xdpyinfo -display ":$display" >/dev/null 2>&1 && break; sleep 0.1; done
+wait_until 5 xdpyinfo -display ":$display" >/dev/null 2>&1
 
 # Pixels of the JPEG's green half (30,160,60) on the screen.
 green_pixels() {
   convert-im6.q16 "$1" -fuzz 6% -fill black +opaque 'rgb(30,160,60)' -fill white -opaque 'rgb(30,160,60)' \
     -format '%[fx:int(mean*w*h+0.5)]' info:
 }
-reset_case
-RUNTIME=$jdk IMAGE=$images/photo.jpg VMP=-Dwait.ms=4000
-( export DISPLAY=:$display; launch; echo "$code" >"$JL_WORK/shown.code" ) &
+shot=$shots/linux_native_splash.png
+splash_seen() { import -display ":$display" -window root "$shot" 2>/dev/null && [ "$(green_pixels "$shot")" -ge 7000 ]; }
+( export DISPLAY=:$display; RUNTIME=$jdk IMAGE=$images/photo.jpg VMP=-Dwait.ms=4000 launch
+  echo "$code" >"$JL_WORK/shown.code" ) &
 launch_pid=$!
-seen=0
-for _ in $(seq 1 40); do
-  import -display ":$display" -window root "$shots/linux_native_splash.png" 2>/dev/null &&
-    [ "$(green_pixels "$shots/linux_native_splash.png")" -ge 7000 ] && { seen=1; break; }
-  sleep 0.1
-done
+wait_until 4 splash_seen || fail "the splash image did not appear on the display"
 wait "$launch_pid"
-[ "$seen" = 1 ] || fail "the splash image did not appear on the display"
 expect_eq "$(cat "$JL_WORK/shown.code")" 0 "exit code with the splash on a display"
 echo "ok"

@@ -7,13 +7,13 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <windowsx.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -24,13 +24,15 @@
 #include "support/hyperlink_control_win32.h"
 #include "support/messages.h"
 #include "tests/unit/temp_folder.h"
-#include "tests/win32/screen_capture.h"
+#include "tests/win32/window_testing.h"
 
 namespace jl {
 namespace {
 
 using jl::testing::Pixels;
+using jl::testing::printClient;
 using jl::testing::TempFolder;
+using jl::testing::textOf;
 
 const std::wstring kAddress = L"" JL_RUNTIME_DOWNLOAD_ADDRESS;
 const std::wstring kMessage =
@@ -42,29 +44,29 @@ struct BrowserAnswer {
     bool chosen;
     std::wstring path;
 };
-std::vector<BrowserAnswer> browserAnswers;
-size_t browserCalls = 0;
-std::wstring browserTitle;
-void* browserOwner = nullptr;
+// What the folder browser answers, in turn (then: cancelled), and what it was given;
+// the targets the shell was asked to open, and whether that works.
+struct Shell {
+    std::vector<BrowserAnswer> answers;
+    size_t browserCalls = 0;
+    std::wstring browserTitle;
+    void* browserOwner = nullptr;
+    std::vector<std::wstring> opened;
+    bool openSucceeds = true;
+} shell;
 
 bool scriptedBrowser(void* owner, const std::wstring& title, std::wstring& path) {
-    browserOwner = owner;
-    browserTitle = title;
-    if (browserCalls >= browserAnswers.size()) {
-        ++browserCalls;
-        return false;
-    }
-    const BrowserAnswer& answer = browserAnswers[browserCalls++];
-    if (answer.chosen) path = answer.path;
-    return answer.chosen;
+    shell.browserOwner = owner;
+    shell.browserTitle = title;
+    const size_t call = shell.browserCalls++;
+    if (call >= shell.answers.size() || !shell.answers[call].chosen) return false;
+    path = shell.answers[call].path;
+    return true;
 }
 
-std::vector<std::wstring> openedTargets;
-bool openSucceeds = true;
-
 bool recordingOpener(const std::wstring& target) {
-    openedTargets.push_back(target);
-    return openSucceeds;
+    shell.opened.push_back(target);
+    return shell.openSucceeds;
 }
 
 // --- driving the dialog ------------------------------------------------------------------
@@ -80,25 +82,9 @@ struct Driver {
 };
 Driver* driver = nullptr;
 
-BOOL CALLBACK findDialogWindow(HWND window, LPARAM result) {
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, 16);
-    if (lstrcmpW(className, L"#32770") == 0 && IsWindowVisible(window) && GetDlgItem(window, IDC_DOWNLOAD_LINK)) {
-        *reinterpret_cast<HWND*>(result) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND findDialog() {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), findDialogWindow, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 void CALLBACK onTick(HWND, UINT, UINT_PTR, DWORD) {
     Driver& d = *driver;
-    HWND dialog = findDialog();
+    HWND dialog = jl::testing::findDialog(GetCurrentThreadId());
     if (++d.ticks > 500) {
         ADD_FAILURE() << "the dialog did not finish its steps";
         KillTimer(nullptr, d.timer);
@@ -140,12 +126,6 @@ Outcome runDialog(const std::wstring& message, JvmType type, std::vector<Step> s
 
 // --- looking at the controls --------------------------------------------------------------
 
-std::wstring textOf(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
-    return text;
-}
 std::wstring itemText(HWND dialog, int id) { return textOf(GetDlgItem(dialog, id)); }
 bool itemEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 
@@ -174,39 +154,32 @@ HWND tooltipOf(HWND link) {
     return search.tooltip;
 }
 
-RECT toolRect(HWND tooltip, HWND link) {
+TOOLINFOW toolOf(HWND link, wchar_t* text = nullptr) {
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.hwnd = link;
     tool.uId = 1;
+    tool.lpszText = text;
+    return tool;
+}
+RECT toolRect(HWND tooltip, HWND link) {
+    TOOLINFOW tool = toolOf(link);
     SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool));
     return tool.rect;
 }
-
 std::wstring toolText(HWND tooltip, HWND link) {
     wchar_t buffer[256] = {};
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = link;
-    tool.uId = 1;
-    tool.lpszText = buffer;
+    TOOLINFOW tool = toolOf(link, buffer);
     SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
     return buffer;
 }
-
-LPARAM pointParam(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
 
 // --- the fixture -------------------------------------------------------------------------
 
 class MissingRuntimeDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        browserAnswers.clear();
-        browserCalls = 0;
-        browserTitle.clear();
-        browserOwner = nullptr;
-        openedTargets.clear();
-        openSucceeds = true;
+        shell = {};
         setFolderBrowser(scriptedBrowser);
         setLinkOpener(recordingOpener);
     }
@@ -253,8 +226,7 @@ struct Choice {
 
 Step browseStep(const Choice& choice) {
     return [choice](HWND dialog) {
-        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_BROWSE_RUNTIME, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_BROWSE_RUNTIME)));
+        jl::testing::press(dialog, IDC_BROWSE_RUNTIME, true);
         EXPECT_EQ(itemText(dialog, IDC_RUNTIME_FOLDER), choice.shownFolder)
             << ::testing::PrintToString(choice.answer.path);
         EXPECT_EQ(itemEnabled(dialog, IDOK), choice.okEnabled) << ::testing::PrintToString(choice.answer.path);
@@ -272,53 +244,38 @@ TEST_F(MissingRuntimeDialogTest, OkFollowsEachFolderChoice) {
     struct Case {
         JvmType type;
         std::vector<Choice> choices;
-        std::wstring acceptedFolder;
-        std::wstring acceptedLibrary;
+        std::wstring acceptedFolder;  // and the library in it
+        std::wstring library;
     };
     const Case cases[] = {
+        // A JDK's runtime is in its jre folder; a cancelled browser changes nothing; a drive
+        // root is shown as the browser gave it.
         {JvmType::Default,
-         {
-             {{true, jdk}, jdk, false},                   // a JDK's runtime is in its jre folder
-             {{true, jdkRuntime}, jdkRuntime, true},
-             {{false, L""}, jdkRuntime, true},            // a cancelled browser changes nothing
-             {{true, empty}, empty, false},
-             {{true, L"Q:\\"}, L"Q:\\", false},           // a drive root, shown as the browser gave it
-             {{true, clientOnly}, clientOnly, true},
-         },
-         clientOnly + L"\\",
-         clientOnly + L"\\bin\\client\\jvm.dll"},
-        {JvmType::Server,
-         {
-             {{true, clientOnly}, clientOnly, false},     // the server JVM is required
-             {{true, serverOnly}, serverOnly, true},
-         },
-         serverOnly + L"\\",
-         serverOnly + L"\\bin\\server\\jvm.dll"},
-        {JvmType::FavorServer,
-         {
-             {{true, clientOnly}, clientOnly, true},
-         },
-         clientOnly + L"\\",
-         clientOnly + L"\\bin\\client\\jvm.dll"},
+         {{{true, jdk}, jdk, false}, {{true, jdkRuntime}, jdkRuntime, true}, {{false, L""}, jdkRuntime, true},
+          {{true, empty}, empty, false}, {{true, L"Q:\\"}, L"Q:\\", false}, {{true, clientOnly}, clientOnly, true}},
+         clientOnly, L"bin\\client\\jvm.dll"},
+        // The server JVM is required, or only favoured.
+        {JvmType::Server, {{{true, clientOnly}, clientOnly, false}, {{true, serverOnly}, serverOnly, true}},
+         serverOnly, L"bin\\server\\jvm.dll"},
+        {JvmType::FavorServer, {{{true, clientOnly}, clientOnly, true}}, clientOnly, L"bin\\client\\jvm.dll"},
     };
     for (const Case& c : cases) {
-        browserAnswers.clear();
-        browserCalls = 0;
+        shell = {};
         std::vector<Step> steps;
         for (const Choice& choice : c.choices) {
-            browserAnswers.push_back(choice.answer);
+            shell.answers.push_back(choice.answer);
             steps.push_back(browseStep(choice));
         }
         steps.push_back([](HWND dialog) {
-            EXPECT_EQ(browserOwner, static_cast<void*>(dialog));
+            EXPECT_EQ(shell.browserOwner, static_cast<void*>(dialog));
             PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         });
         const Outcome outcome = runDialog(kMessage, c.type, steps);
         EXPECT_TRUE(outcome.accepted) << static_cast<int>(c.type);
-        EXPECT_EQ(outcome.folder, c.acceptedFolder);
-        EXPECT_EQ(outcome.library, c.acceptedLibrary);
-        EXPECT_EQ(browserCalls, c.choices.size());
-        EXPECT_EQ(browserTitle, loadMessage(kMsgBrowseForRuntime));
+        EXPECT_EQ(outcome.folder, c.acceptedFolder + L"\\");
+        EXPECT_EQ(outcome.library, c.acceptedFolder + L"\\" + c.library);
+        EXPECT_EQ(shell.browserCalls, c.choices.size());
+        EXPECT_EQ(shell.browserTitle, loadMessage(kMsgBrowseForRuntime));
     }
 }
 
@@ -326,7 +283,7 @@ TEST_F(MissingRuntimeDialogTest, OkWithoutAValidChoiceDoesNotEndTheDialog) {
     // However the command arrives, the caller must never receive OK without a library.
     const std::wstring empty = temp_.path(L"empty");
     temp_.write(L"empty\\readme.txt", "");
-    browserAnswers = {{true, empty}};
+    shell.answers = {{true, empty}};
     const Outcome outcome = runDialog(kMessage, JvmType::Default,
                                       {
                                           [](HWND dialog) { SendMessageW(dialog, WM_COMMAND, IDOK, 0); },
@@ -344,21 +301,13 @@ TEST_F(MissingRuntimeDialogTest, OkWithoutAValidChoiceDoesNotEndTheDialog) {
 TEST_F(MissingRuntimeDialogTest, EscapeAndTheCloseBoxCancelEvenAfterAValidChoice) {
     const std::wstring clientOnly = runtime(L"client-only", L"bin\\client\\jvm.dll");
     const Step closers[] = {
-        [](HWND dialog) {
-            HWND focus = GetFocus();
-            ASSERT_TRUE(focus && IsChild(dialog, focus));
-            PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-            PostMessageW(focus, WM_KEYUP, VK_ESCAPE, 0xC0010001);
-        },
+        [](HWND dialog) { jl::testing::type(dialog, VK_ESCAPE); },
         [](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); },
-        [](HWND dialog) {
-            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
-        },
+        [](HWND dialog) { jl::testing::press(dialog, IDCANCEL); },
     };
     for (const Step& close : closers) {
-        browserAnswers = {{true, clientOnly}};
-        browserCalls = 0;
+        shell = {};
+        shell.answers = {{true, clientOnly}};
         const Outcome outcome = runDialog(kMessage, JvmType::Default,
                                           {browseStep({{true, clientOnly}, clientOnly, true}), close});
         EXPECT_FALSE(outcome.accepted);
@@ -367,27 +316,20 @@ TEST_F(MissingRuntimeDialogTest, EscapeAndTheCloseBoxCancelEvenAfterAValidChoice
 }
 
 TEST_F(MissingRuntimeDialogTest, LinkAnswersItsMessages) {
-    const COLORREF blue = RGB(0, 0, 255);
-    const COLORREF purple = RGB(128, 0, 128);
-    HWND tooltip = nullptr;
-    const HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
-    const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
-
-    auto insideOf = [](HWND link) {
-        const RECT r = toolRect(tooltipOf(link), link);
-        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    const COLORREF blue = RGB(0, 0, 255), purple = RGB(128, 0, 128);
+    const HCURSOR hand = LoadCursorW(nullptr, IDC_HAND), arrow = LoadCursorW(nullptr, IDC_ARROW);
+    HWND link = nullptr, tooltip = nullptr;
+    LPARAM inside = 0, outside = 0;  // points on the text and beside it
+    auto colours = [&link](COLORREF wanted, COLORREF absent) {
+        const Pixels pixels = printClient(link);
+        EXPECT_GT(pixels.count(wanted), 20u);
+        EXPECT_EQ(pixels.count(absent), 0u);
     };
-    auto outsideOf = [](HWND link) {
-        RECT client{};
-        GetClientRect(link, &client);
-        return POINT{client.right - 2, client.bottom / 2};
-    };
-
     runDialog(
         kMessage, JvmType::Default,
         {
             [&](HWND dialog) {
-                HWND link = GetDlgItem(dialog, IDC_DOWNLOAD_LINK);
+                link = GetDlgItem(dialog, IDC_DOWNLOAD_LINK);
                 EXPECT_TRUE(GetWindowLongPtrW(link, GWL_STYLE) & SS_NOTIFY);
                 EXPECT_EQ(SendMessageW(link, WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS);
                 EXPECT_EQ(SendMessageW(link, WM_GETFONT, 0, 0), SendMessageW(dialog, WM_GETFONT, 0, 0));
@@ -402,92 +344,77 @@ TEST_F(MissingRuntimeDialogTest, LinkAnswersItsMessages) {
                 EXPECT_EQ(area.left, 0);
                 EXPECT_GT(area.right, 20);
                 EXPECT_LT(area.right, client.right);
+                inside = MAKELPARAM((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+                outside = MAKELPARAM(client.right - 2, client.bottom / 2);
                 // A failed open leaves the link as it was.
-                openSucceeds = false;
+                shell.openSucceeds = false;
                 SendMessageW(link, WM_CHAR, VK_SPACE, 0);
-                EXPECT_EQ(openedTargets, std::vector<std::wstring>{kAddress});
-                const Pixels pixels = jl::testing::printClient(link);
-                EXPECT_GT(pixels.count(blue), 20u);
-                EXPECT_EQ(pixels.count(purple), 0u);
-                openSucceeds = true;
-                openedTargets.clear();
+                EXPECT_EQ(shell.opened, std::vector<std::wstring>{kAddress});
+                colours(blue, purple);
+                shell.openSucceeds = true;
+                shell.opened.clear();
             },
-            [&](HWND dialog) {
+            [&](HWND) {
                 // The hand is shown over the text only.
-                HWND link = GetDlgItem(dialog, IDC_DOWNLOAD_LINK);
-                const POINT inside = insideOf(link);
-                const POINT outside = outsideOf(link);
                 SetCursor(arrow);
-                SendMessageW(link, WM_MOUSEMOVE, 0, pointParam(outside.x, outside.y));
+                SendMessageW(link, WM_MOUSEMOVE, 0, outside);
                 EXPECT_EQ(GetCursor(), arrow);
-                SendMessageW(link, WM_MOUSEMOVE, 0, pointParam(inside.x, inside.y));
+                SendMessageW(link, WM_MOUSEMOVE, 0, inside);
                 EXPECT_EQ(GetCursor(), hand);
                 SetCursor(arrow);
-                POINT screen = inside;
+                POINT screen{GET_X_LPARAM(inside), GET_Y_LPARAM(inside)};
                 ClientToScreen(link, &screen);
                 SetCursorPos(screen.x, screen.y);
-                EXPECT_EQ(SendMessageW(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link),
-                                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+                EXPECT_EQ(SendMessageW(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
                           TRUE);
                 EXPECT_EQ(GetCursor(), hand);
             },
             [&](HWND dialog) {
-                HWND link = GetDlgItem(dialog, IDC_DOWNLOAD_LINK);
-                HWND browse = GetDlgItem(dialog, IDC_BROWSE_RUNTIME);
-                const POINT inside = insideOf(link);
-                const POINT outside = outsideOf(link);
                 // A press beside the text takes nothing.
+                HWND browse = GetDlgItem(dialog, IDC_BROWSE_RUNTIME);
                 SetFocus(browse);
-                SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, pointParam(outside.x, outside.y));
+                SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, outside);
                 EXPECT_EQ(GetFocus(), browse);
                 EXPECT_EQ(GetCapture(), nullptr);
                 // A press on the text that ends beside it opens nothing.
-                SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, pointParam(inside.x, inside.y));
+                SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, inside);
                 EXPECT_EQ(GetFocus(), link);
                 EXPECT_EQ(GetCapture(), link);
-                SendMessageW(link, WM_LBUTTONUP, 0, pointParam(outside.x, outside.y));
+                SendMessageW(link, WM_LBUTTONUP, 0, outside);
                 EXPECT_EQ(GetCapture(), nullptr);
-                EXPECT_TRUE(openedTargets.empty());
-                // A release without a press on the link opens nothing either.
-                SendMessageW(link, WM_LBUTTONUP, 0, pointParam(inside.x, inside.y));
-                EXPECT_TRUE(openedTargets.empty());
+                // Nor does a release without a press on the link.
+                SendMessageW(link, WM_LBUTTONUP, 0, inside);
+                EXPECT_TRUE(shell.opened.empty());
                 // A click opens the address and the link turns to the visited colour.
-                SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, pointParam(inside.x, inside.y));
-                SendMessageW(link, WM_LBUTTONUP, 0, pointParam(inside.x, inside.y));
+                SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+                SendMessageW(link, WM_LBUTTONUP, 0, inside);
                 EXPECT_EQ(GetCapture(), nullptr);
-                EXPECT_EQ(openedTargets, std::vector<std::wstring>{kAddress});
-                const Pixels pixels = jl::testing::printClient(link);
-                EXPECT_GT(pixels.count(purple), 20u);
-                EXPECT_EQ(pixels.count(blue), 0u);
+                EXPECT_EQ(shell.opened, std::vector<std::wstring>{kAddress});
+                colours(purple, blue);
             },
-            [&](HWND dialog) {
-                // Enter and Space open the address; every character is taken.
-                HWND link = GetDlgItem(dialog, IDC_DOWNLOAD_LINK);
+            [&](HWND) {
+                // Enter and Space open the address; every character is taken. Then the
+                // Space key, through the dialog's own keyboard handling.
                 EXPECT_EQ(SendMessageW(link, WM_CHAR, L'a', 0), 0);
-                EXPECT_EQ(openedTargets.size(), 1u);
+                EXPECT_EQ(shell.opened.size(), 1u);
                 SendMessageW(link, WM_CHAR, VK_RETURN, 0);
                 SendMessageW(link, WM_CHAR, VK_SPACE, 0);
-                EXPECT_EQ(openedTargets.size(), 3u);
-                // The Space key pressed while the link has the focus, through the
-                // dialog's own keyboard handling.
+                EXPECT_EQ(shell.opened.size(), 3u);
                 SetFocus(link);
                 PostMessageW(link, WM_KEYDOWN, VK_SPACE, 0x00390001);
                 PostMessageW(link, WM_KEYUP, VK_SPACE, 0xC0390001);
             },
-            [&](HWND dialog) {
-                EXPECT_EQ(openedTargets.size(), 4u);
+            [&](HWND) {
+                EXPECT_EQ(shell.opened.size(), 4u);
                 // Disabled, the link is grey whether visited or not.
-                HWND link = GetDlgItem(dialog, IDC_DOWNLOAD_LINK);
                 EnableWindow(link, FALSE);
-                const Pixels pixels = jl::testing::printClient(link);
-                EXPECT_GT(pixels.count(GetSysColor(COLOR_GRAYTEXT)), 20u);
-                EXPECT_EQ(pixels.count(purple), 0u);
+                colours(GetSysColor(COLOR_GRAYTEXT), purple);
                 EnableWindow(link, TRUE);
-                EXPECT_GT(jl::testing::printClient(link).count(purple), 20u);
+                EXPECT_GT(printClient(link).count(purple), 20u);
             },
             [&](HWND dialog) {
-                // A new font is the link's normal font; the link area follows it.
-                HWND link = GetDlgItem(dialog, IDC_DOWNLOAD_LINK);
+                // A new font is the link's normal font; the link area follows it. The
+                // link never deletes a font it was given.
                 const auto dialogFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
                 const RECT before = toolRect(tooltip, link);
                 HFONT big = CreateFontW(-30, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0,
@@ -498,7 +425,6 @@ TEST_F(MissingRuntimeDialogTest, LinkAnswersItsMessages) {
                 EXPECT_GT(enlarged.bottom - enlarged.top, before.bottom - before.top);
                 EXPECT_GT(enlarged.right - enlarged.left, before.right - before.left);
                 SendMessageW(link, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont), TRUE);
-                // The link never deletes a font it was given.
                 LOGFONTW logFont{};
                 EXPECT_NE(GetObjectW(big, sizeof logFont, &logFont), 0);
                 DeleteObject(big);
@@ -551,9 +477,9 @@ TEST_F(MissingRuntimeDialogTest, LinkTakesTheBrowsersColoursWhenTheyAreValid) {
         setBrowserColour(L"Anchor Color Visited", c.visited);
         runDialog(kMessage, JvmType::Default, {[&c](HWND dialog) {
             HWND link = GetDlgItem(dialog, IDC_DOWNLOAD_LINK);
-            EXPECT_GT(jl::testing::printClient(link).count(c.linkColour), 20u) << ::testing::PrintToString(std::wstring(c.link));
+            EXPECT_GT(printClient(link).count(c.linkColour), 20u) << ::testing::PrintToString(std::wstring(c.link));
             SendMessageW(link, WM_CHAR, VK_RETURN, 0);
-            EXPECT_GT(jl::testing::printClient(link).count(c.visitedColour), 20u)
+            EXPECT_GT(printClient(link).count(c.visitedColour), 20u)
                 << ::testing::PrintToString(std::wstring(c.visited));
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         }});
@@ -567,19 +493,19 @@ LRESULT CALLBACK ownerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 TEST_F(MissingRuntimeDialogTest, CentredOverItsOwnerOrTheWorkArea) {
-    auto centreOf = [](const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
+    // The dialog's owner, and the centre of its window within a pixel of `area`'s.
+    auto expectCentredOver = [](HWND owner, const RECT& area) {
+        runDialog(kMessage, JvmType::Default, {[owner, area](HWND dialog) {
+            EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
+            const RECT window = jl::testing::windowRect(dialog);
+            EXPECT_LE(std::abs((window.left + window.right) / 2 - (area.left + area.right) / 2), 1);
+            EXPECT_LE(std::abs((window.top + window.bottom) / 2 - (area.top + area.bottom) / 2), 1);
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        }});
+    };
     RECT workArea{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
-    runDialog(kMessage, JvmType::Default, {[&](HWND dialog) {
-        EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
-        RECT window{};
-        GetWindowRect(dialog, &window);
-        const POINT centre = centreOf(window);
-        const POINT expected = centreOf(workArea);
-        EXPECT_LE(std::abs(centre.x - expected.x), 1);
-        EXPECT_LE(std::abs(centre.y - expected.y), 1);
-        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    }});
+    expectCentredOver(nullptr, workArea);
 
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = ownerProc;
@@ -594,45 +520,15 @@ TEST_F(MissingRuntimeDialogTest, CentredOverItsOwnerOrTheWorkArea) {
     ShowWindow(owner, SW_SHOW);
     SetActiveWindow(owner);
     ASSERT_EQ(GetActiveWindow(), owner);
-    runDialog(kMessage, JvmType::Default, {[&](HWND dialog) {
-        EXPECT_EQ(GetWindow(dialog, GW_OWNER), owner);
-        RECT window{};
-        GetWindowRect(dialog, &window);
-        const POINT centre = centreOf(window);
-        const POINT expected = centreOf(ownerRect);
-        EXPECT_LE(std::abs(centre.x - expected.x), 1);
-        EXPECT_LE(std::abs(centre.y - expected.y), 1);
-        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    }});
+    expectCentredOver(owner, ownerRect);
     DestroyWindow(owner);
 }
 
-
 // --- every language: texts that fit, and a screenshot ---------------------------------
 
-struct Language {
-    const char* code;
-    LANGID id;
-    const wchar_t* caption;  // tells which language the platform picked
-};
-const Language kLanguages[] = {
-    {"en", 0x0409, L"JRE Not Found"},      {"de", 0x0407, L"JRE nicht gefunden"},
-    {"ja", 0x0411, L"JRE が見つかりません"}, {"ko", 0x0412, L"JRE를 찾을 수 없음"},
-    {"ru", 0x0419, L"JRE не найдена"},     {"es", 0x0C0A, L"No se encontró el JRE"},
-};
-
-const wchar_t kLanguageVariable[] = L"JL_DIALOG_LANGUAGE";
-const wchar_t kScreenshotVariable[] = L"JL_DIALOG_SCREENSHOT";
-
-std::wstring environmentValue(const wchar_t* name) {
-    wchar_t buffer[1024] = {};
-    const DWORD length = GetEnvironmentVariableW(name, buffer, 1024);
-    return length > 0 && length < 1024 ? std::wstring(buffer, length) : std::wstring();
-}
-
-SIZE measure(HWND window, const std::wstring& text, UINT flags, int width) {
+SIZE measure(HWND window, const std::wstring& text, UINT flags, int width, HFONT font) {
     HDC dc = GetDC(window);
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    HGDIOBJ previous = SelectObject(dc, font);
     RECT area{0, 0, width, 0};
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, flags | DT_CALCRECT);
     SelectObject(dc, previous);
@@ -646,7 +542,8 @@ BOOL CALLBACK collectChild(HWND window, LPARAM list) {
 }
 
 // Every text of the dialog fits its control as the control draws it: word-wrapped
-// statics within their height, one-line texts within their width.
+// statics within their height, one-line texts within their width; the caption fits
+// the title bar beside its buttons.
 void expectTextsFit(HWND dialog) {
     std::vector<HWND> children;
     EnumChildWindows(dialog, collectChild, reinterpret_cast<LPARAM>(&children));
@@ -656,17 +553,18 @@ void expectTextsFit(HWND dialog) {
         const std::wstring text = textOf(child);
         if (text.empty()) continue;
         const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
+        const auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
         RECT client{};
         GetClientRect(child, &client);
         const std::string what = ::testing::PrintToString(text) + " (control " +
                                  std::to_string(GetDlgCtrlID(child)) + ")";
         if (lstrcmpiW(className, L"Static") == 0) {
             if (!staticStylePaintsText(static_cast<uint32_t>(style))) continue;
-            const SIZE size = measure(child, text, DT_WORDBREAK | DT_NOPREFIX, client.right);
+            const SIZE size = measure(child, text, DT_WORDBREAK | DT_NOPREFIX, client.right, font);
             EXPECT_LE(size.cx, client.right) << what;
             EXPECT_LE(size.cy, client.bottom) << what;
         } else if (lstrcmpiW(className, L"Button") == 0) {
-            const SIZE size = measure(child, text, DT_SINGLELINE, 0);
+            const SIZE size = measure(child, text, DT_SINGLELINE, 0, font);
             // A push button needs its frame and a little air; a group box caption
             // starts a few pixels in and must end before the frame's corner.
             EXPECT_LE(size.cx + 12, client.right) << what;
@@ -677,70 +575,27 @@ void expectTextsFit(HWND dialog) {
     metrics.cbSize = sizeof metrics;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
     HFONT captionFont = CreateFontIndirectW(&metrics.lfCaptionFont);
-    HDC dc = GetDC(dialog);
-    HGDIOBJ previous = SelectObject(dc, captionFont);
-    const std::wstring caption = textOf(dialog);
-    RECT area{};
-    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &area, DT_SINGLELINE | DT_CALCRECT);
-    SelectObject(dc, previous);
-    ReleaseDC(dialog, dc);
+    const SIZE caption = measure(dialog, textOf(dialog), DT_SINGLELINE, 0, captionFont);
     DeleteObject(captionFont);
-    RECT window{};
-    GetWindowRect(dialog, &window);
-    EXPECT_LE(area.right + 3 * GetSystemMetrics(SM_CXSIZE), window.right - window.left) << "caption";
+    const RECT window = jl::testing::windowRect(dialog);
+    EXPECT_LE(caption.cx + 3 * GetSystemMetrics(SM_CXSIZE), window.right - window.left) << "caption";
 }
 
-// The dialog of one language, shown with the longest message of that language.
-void showLanguage(LANGID language, const std::wstring& screenshot) {
-    SetThreadUILanguage(language);
-    SetThreadLocale(MAKELCID(language, SORT_DEFAULT));
-    const Language* expected = nullptr;
-    for (const Language& l : kLanguages) {
-        if (l.id == language) expected = &l;
-    }
-    ASSERT_NE(expected, nullptr);
-    const std::wstring clause =
-        describeVersionConstraint(parseVersion(L"1.8.0_151", 0), parseVersion(L"17.0.10.7", 0));
-    const std::wstring message = formatMessageText(loadMessage(kMsgRuntimeNotFoundServer), {clause});
-    EXPECT_NE(message.find(clause), std::wstring::npos);
-    runDialog(message, JvmType::Server,
-              {
-                  [&](HWND dialog) {
-                      EXPECT_EQ(textOf(dialog), expected->caption);
-                      EXPECT_EQ(itemText(dialog, IDC_RUNTIME_MESSAGE), message);
-                      expectTextsFit(dialog);
-                      RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-                  },
-                  [](HWND) {},  // let the screen catch up
-                  [&](HWND dialog) {
-                      RECT window{};
-                      GetWindowRect(dialog, &window);
-                      const Pixels shot = jl::testing::captureScreen(window);
-                      // Something of the link's colour is on the screen.
-                      EXPECT_GT(shot.count(RGB(0, 0, 255)), 20u);
-                      EXPECT_TRUE(jl::testing::writePng(screenshot, shot)) << ::testing::PrintToString(screenshot);
-                      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-                  },
-              });
-}
-
-// Wine draws CJK text with the fonts linked to the dialog font; the test prefix gets
-// the CJK font of the machine linked to Tahoma, the face behind "MS Shell Dlg".
+// Wine draws CJK text with the fonts linked to the dialog font, and reads the links when
+// a process starts: the CJK font of the machine is linked to Tahoma, the face behind
+// "MS Shell Dlg", before the processes of the languages start.
 void linkCjkFont() {
-    const wchar_t kKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink";
     const std::wstring entry = L"wqy-microhei.ttc,WenQuanYi Micro Hei";
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink",
+                        0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
         return;
     }
     std::vector<wchar_t> value(4096, L'\0');
-    DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    DWORD type = 0;
+    DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t)), type = 0;
     std::wstring links;  // entries each ending with a null
     if (RegQueryValueExW(key, L"Tahoma", nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) ==
-            ERROR_SUCCESS &&
-        type == REG_MULTI_SZ) {
+            ERROR_SUCCESS && type == REG_MULTI_SZ) {
         links.assign(value.data(), size / sizeof(wchar_t));
         while (!links.empty() && links.back() == L'\0') links.pop_back();
         if (!links.empty()) links += L'\0';
@@ -753,63 +608,90 @@ void linkCjkFont() {
     RegCloseKey(key);
 }
 
-std::string readFileText(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+struct Language {
+    const wchar_t* code;
+    LANGID id;
+    const wchar_t* caption;  // tells which language the platform picked
+};
+const Language kLanguages[] = {
+    {L"en", 0x0409, L"JRE Not Found"},      {L"de", 0x0407, L"JRE nicht gefunden"},
+    {L"ja", 0x0411, L"JRE が見つかりません"}, {L"ko", 0x0412, L"JRE를 찾을 수 없음"},
+    {L"ru", 0x0419, L"JRE не найдена"},     {L"es", 0x0C0A, L"No se encontró el JRE"},
+};
+const wchar_t kLanguageVariable[] = L"JL_DIALOG_LANGUAGE";
+
+// The dialog of one language, shown with the longest message of that language.
+void showLanguage(const Language& language) {
+    SetThreadUILanguage(language.id);
+    SetThreadLocale(MAKELCID(language.id, SORT_DEFAULT));
+    const std::wstring clause =
+        describeVersionConstraint(parseVersion(L"1.8.0_151", 0), parseVersion(L"17.0.10.7", 0));
+    const std::wstring message = formatMessageText(loadMessage(kMsgRuntimeNotFoundServer), {clause});
+    EXPECT_NE(message.find(clause), std::wstring::npos);
+    runDialog(message, JvmType::Server,
+              {
+                  [&](HWND dialog) {
+                      EXPECT_EQ(textOf(dialog), language.caption);
+                      EXPECT_EQ(itemText(dialog, IDC_RUNTIME_MESSAGE), message);
+                      expectTextsFit(dialog);
+                      RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+                  },
+                  [](HWND) {},  // let the screen catch up
+                  [&](HWND dialog) {
+                      const Pixels shot = jl::testing::captureScreen(jl::testing::windowRect(dialog));
+                      // Something of the link's colour is on the screen.
+                      EXPECT_GT(shot.count(RGB(0, 0, 255)), 20u);
+                      const std::wstring file = L"missing_runtime_" + std::wstring(language.code) + L".png";
+                      EXPECT_TRUE(jl::testing::writePng(jl::testing::screenshotPath(file), shot));
+                      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                  },
+              });
 }
 
-// Each language runs in a process of its own, started after the font link is in
-// place, with the thread language of that process set to it.
+// Each language runs in a process of its own, this program again with the language in
+// the environment, so that the font link is in place; its output goes to a file.
 TEST_F(MissingRuntimeDialogTest, EveryLanguageFitsItsTextsAndIsCaptured) {
-    const std::wstring childLanguage = environmentValue(kLanguageVariable);
-    if (!childLanguage.empty()) {
-        showLanguage(static_cast<LANGID>(std::wcstoul(childLanguage.c_str(), nullptr, 10)),
-                     environmentValue(kScreenshotVariable));
+    wchar_t childLanguage[8] = L"";
+    if (GetEnvironmentVariableW(kLanguageVariable, childLanguage, 8)) {
+        for (const Language& language : kLanguages) {
+            if (language.code == std::wstring(childLanguage)) showLanguage(language);
+        }
         return;
     }
-
     linkCjkFont();
     wchar_t modulePath[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, modulePath, MAX_PATH);
-    std::wstring buildFolder = modulePath;
-    buildFolder.resize(buildFolder.rfind(L'\\'));  // the tests folder
-    buildFolder.resize(buildFolder.rfind(L'\\'));  // the build folder
-    const std::wstring screenshots = buildFolder + L"\\screenshots";
-    CreateDirectoryW(screenshots.c_str(), nullptr);
-
     for (const Language& language : kLanguages) {
-        const std::wstring code(language.code, language.code + 2);
-        const std::wstring screenshot = screenshots + L"\\missing_runtime_" + code + L".png";
+        const std::string code(language.code, language.code + 2);
+        const std::wstring screenshot =
+            jl::testing::screenshotPath(L"missing_runtime_" + std::wstring(language.code) + L".png");
         DeleteFileW(screenshot.c_str());
-        const std::wstring output = temp_.path(L"output-" + code + L".txt");
+        const std::wstring output = temp_.path(L"output-" + std::wstring(language.code) + L".txt");
         SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
         HANDLE outputFile = CreateFileW(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS,
                                         0, nullptr);
         ASSERT_NE(outputFile, INVALID_HANDLE_VALUE);
-        SetEnvironmentVariableW(kLanguageVariable, std::to_wstring(language.id).c_str());
-        SetEnvironmentVariableW(kScreenshotVariable, screenshot.c_str());
+        SetEnvironmentVariableW(kLanguageVariable, language.code);
         std::wstring commandLine = L"\"" + std::wstring(modulePath) +
                                    L"\" --gtest_filter=MissingRuntimeDialogTest.EveryLanguageFitsItsTextsAndIsCaptured";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = outputFile;
-        startup.hStdError = outputFile;
+        startup.hStdOutput = startup.hStdError = outputFile;
         PROCESS_INFORMATION process{};
         const BOOL started = CreateProcessW(modulePath, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                             nullptr, &startup, &process);
         SetEnvironmentVariableW(kLanguageVariable, nullptr);
-        SetEnvironmentVariableW(kScreenshotVariable, nullptr);
         CloseHandle(outputFile);
-        ASSERT_TRUE(started) << language.code;
-        const DWORD waited = WaitForSingleObject(process.hProcess, 60000);
-        if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+        ASSERT_TRUE(started) << code;
+        if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
         DWORD exitCode = 1;
         GetExitCodeProcess(process.hProcess, &exitCode);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
-        EXPECT_EQ(exitCode, 0u) << language.code << ":\n" << readFileText(output);
-        EXPECT_NE(GetFileAttributesW(screenshot.c_str()), INVALID_FILE_ATTRIBUTES) << language.code;
+        std::ifstream in(std::filesystem::path(output), std::ios::binary);
+        EXPECT_EQ(exitCode, 0u) << code << ":\n" << std::string(std::istreambuf_iterator<char>(in), {});
+        EXPECT_NE(GetFileAttributesW(screenshot.c_str()), INVALID_FILE_ATTRIBUTES) << code;
     }
 }
 

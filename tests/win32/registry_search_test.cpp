@@ -50,19 +50,14 @@ protected:
     }
 
     void TearDown() override {
-        for (RegistryView view : {RegistryView::Bits32, RegistryView::Bits64}) {
+        const std::pair<HKEY, REGSAM> places[] = {
+            {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY}, {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY}, {HKEY_CURRENT_USER, 0}};
+        for (const auto& [hive, view] : places) {
             HKEY tests = nullptr;
-            if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTestsKey, 0, KEY_ALL_ACCESS | viewFlag(view), &tests) == 0) {
-                RegDeleteTreeW(tests, id_.c_str());
-                RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kTestsKey, viewFlag(view), 0);  // only when empty
-                RegCloseKey(tests);
-            }
-        }
-        HKEY userTests = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, kTestsKey, 0, KEY_ALL_ACCESS, &userTests) == 0) {
-            RegDeleteTreeW(userTests, id_.c_str());
-            RegCloseKey(userTests);
-            RegDeleteKeyW(HKEY_CURRENT_USER, kTestsKey);  // only when empty
+            if (RegOpenKeyExW(hive, kTestsKey, 0, KEY_ALL_ACCESS | view, &tests) != ERROR_SUCCESS) continue;
+            RegDeleteTreeW(tests, id_.c_str());
+            RegCloseKey(tests);
+            RegDeleteKeyExW(hive, kTestsKey, view, 0);  // only when empty
         }
         std::error_code ignored;
         fs::remove_all(folder_, ignored);
@@ -72,53 +67,52 @@ protected:
     // a backslash.
     std::wstring runtime(const std::wstring& name, const std::vector<std::wstring>& files,
                          const std::vector<uint8_t>& content = {'t', 'e', 'x', 't'}) {
+        fs::create_directories(folder_ / name);
         for (const std::wstring& file : files) {
             fs::create_directories((folder_ / name / file).parent_path());
-            std::ofstream out(folder_ / name / file, std::ios::binary);
-            out.write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
+            std::ofstream(folder_ / name / file, std::ios::binary)
+                .write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
         }
-        fs::create_directories(folder_ / name);
         return (folder_ / name).wstring() + L"\\";
     }
 
-    // A subkey of one of the runtime roots, with "JavaHome" of the given type and bytes
-    // (none: no value at all). False when the registry refused the key.
-    bool addKey(RegistryView view, int root, const std::wstring& name, DWORD type, const void* data, DWORD size,
-                bool withValue = true) {
-        const std::wstring path = software_ + std::wstring(kRegistryRoots[root].path).substr(9) + name;
+    // A key below the test key ("Software\..." as the product names it) in `view` of
+    // the hive, with the value given unless `name` is null; false when the registry
+    // refused the key.
+    bool addValue(HKEY hive, RegistryView view, const std::wstring& keyPath, const wchar_t* name, DWORD type,
+                  const void* data, DWORD size) {
         HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | viewFlag(view), nullptr,
-                            &key, nullptr) != ERROR_SUCCESS) {
-            return false;
-        }
-        if (withValue) {
-            EXPECT_EQ(RegSetValueExW(key, L"JavaHome", 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-        }
-        RegCloseKey(key);
-        return true;
-    }
-    bool addRuntime(RegistryView view, int root, const std::wstring& name, const std::wstring& home) {
-        return addKey(view, root, name, REG_SZ, home.c_str(), static_cast<DWORD>((home.size() + 1) * sizeof(wchar_t)));
-    }
-
-    std::unique_ptr<RuntimeRegistry> registry(RegistryView view) { return runtimeRegistryBelow(software_, view); }
-
-    // A value below an entry of a vendor's key ("Software\..." as in the table), in
-    // HKEY_LOCAL_MACHINE in `view` or, with `perUser`, in HKEY_CURRENT_USER.
-    bool addVendorValue(bool perUser, RegistryView view, const std::wstring& keyPath, const std::wstring& entry,
-                        const std::wstring& below, const std::wstring& valueName, const std::wstring& folder) {
-        std::wstring path = software_ + keyPath.substr(9) + entry;
-        if (!below.empty()) path += L"\\" + below;
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
+        if (RegCreateKeyExW(hive, (software_ + keyPath.substr(9)).c_str(), 0, nullptr, 0,
                             KEY_ALL_ACCESS | viewFlag(view), nullptr, &key, nullptr) != ERROR_SUCCESS) {
             return false;
         }
         const LONG status =
-            RegSetValueExW(key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                           static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+            name ? RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size) : ERROR_SUCCESS;
         RegCloseKey(key);
         return status == ERROR_SUCCESS;
+    }
+    static DWORD bytesOf(const std::wstring& text) { return static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)); }
+
+    // A subkey of one of the runtime roots, with "JavaHome" of the given type and bytes
+    // (none: no value at all).
+    bool addKey(RegistryView view, int root, const std::wstring& name, DWORD type, const void* data, DWORD size,
+                bool withValue = true) {
+        return addValue(HKEY_LOCAL_MACHINE, view, kRegistryRoots[root].path + name, withValue ? L"JavaHome" : nullptr,
+                        type, data, size);
+    }
+    bool addRuntime(RegistryView view, int root, const std::wstring& name, const std::wstring& home) {
+        return addKey(view, root, name, REG_SZ, home.c_str(), bytesOf(home));
+    }
+
+    std::unique_ptr<RuntimeRegistry> registry(RegistryView view) { return runtimeRegistryBelow(software_, view); }
+
+    // A value below an entry of a vendor's key, in HKEY_LOCAL_MACHINE in `view` or, with
+    // `perUser`, in HKEY_CURRENT_USER.
+    bool addVendorValue(bool perUser, RegistryView view, const std::wstring& keyPath, const std::wstring& entry,
+                        const std::wstring& below, const std::wstring& valueName, const std::wstring& folder) {
+        return addValue(perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, view,
+                        keyPath + entry + (below.empty() ? L"" : L"\\" + below), valueName.c_str(), REG_SZ,
+                        folder.c_str(), bytesOf(folder));
     }
 
     // Folders of the candidates one root yields, in enumeration order.

@@ -18,9 +18,9 @@
 
 #include "../unit/temp_folder.h"
 #include "os/os.h"
-#include "screen_capture.h"
 #include "splash/splash_layout.h"
 #include "support/messages.h"
+#include "window_testing.h"
 
 namespace jl {
 namespace {
@@ -35,18 +35,6 @@ std::wstring testImage(const char* name) {
         if (c == L'/') c = L'\\';
     }
     return path.size() > 1 && path[0] == L'\\' ? L"Z:" + path : path;
-}
-
-// build/<preset>/screenshots, beside the tests folder that holds this program.
-std::wstring screenshotPath(const wchar_t* name) {
-    std::wstring path;
-    uint32_t error = 0;
-    if (!os::modulePath(path, error)) return {};
-    path.erase(path.rfind(L'\\'));
-    if (path.size() >= 6 && _wcsicmp(path.c_str() + path.size() - 6, L"\\tests") == 0) path.erase(path.size() - 6);
-    path += L"\\screenshots";
-    CreateDirectoryW(path.c_str(), nullptr);
-    return path + L"\\" + name;
 }
 
 // A 24-bit BMP of one colour with a white first row.
@@ -69,10 +57,8 @@ std::string bmpFile(int width, int height, COLORREF colour) {
     for (int y = 0; y < height; ++y) {
         const COLORREF c = y == height - 1 ? RGB(255, 255, 255) : colour;
         for (int x = 0; x < width; ++x) {
-            const size_t at = 54 + static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x) * 3;
-            bytes[at] = static_cast<char>(GetBValue(c));
-            bytes[at + 1] = static_cast<char>(GetGValue(c));
-            bytes[at + 2] = static_cast<char>(GetRValue(c));
+            put(54 + static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x) * 3,
+                (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c), 3);
         }
     }
     return bytes;
@@ -81,12 +67,9 @@ std::string bmpFile(int width, int height, COLORREF colour) {
 struct Rgb {
     int r, g, b;
 };
-Rgb pixelAt(const Pixels& pixels, int x, int y) {
-    const uint32_t p = pixels.bgrx[static_cast<size_t>(y) * pixels.width + x];
-    return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
-}
 ::testing::AssertionResult pixelNear(const Pixels& pixels, int x, int y, Rgb expected, int tolerance) {
-    const Rgb got = pixelAt(pixels, x, y);
+    const uint32_t p = pixels.bgrx[static_cast<size_t>(y) * pixels.width + x];
+    const Rgb got{static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
     if (std::abs(got.r - expected.r) <= tolerance && std::abs(got.g - expected.g) <= tolerance &&
         std::abs(got.b - expected.b) <= tolerance) {
         return ::testing::AssertionSuccess();
@@ -96,18 +79,8 @@ Rgb pixelAt(const Pixels& pixels, int x, int y) {
                                          << expected.b << ") +-" << tolerance;
 }
 
-RECT rectOf(HWND window) {
-    RECT box{};
-    GetWindowRect(window, &box);
-    return box;
-}
-
-SplashPlacement expectedPlacement(long long width, long long height) {
-    return splashPlacement(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
-}
-
 ::testing::AssertionResult placedAt(HWND window, const SplashPlacement& expected) {
-    const RECT box = rectOf(window);
+    const RECT box = testing::windowRect(window);
     if (box.left == expected.left && box.top == expected.top && box.right == expected.right &&
         box.bottom == expected.bottom) {
         return ::testing::AssertionSuccess();
@@ -117,25 +90,8 @@ SplashPlacement expectedPlacement(long long width, long long height) {
                                          << "," << expected.right << "," << expected.bottom;
 }
 
-struct FoundBox {
-    HWND window = nullptr;
-};
-BOOL CALLBACK findBox(HWND window, LPARAM context) {
-    wchar_t name[16] = L"";
-    GetClassNameW(window, name, 16);
-    if (std::wstring(name) == L"#32770" && IsWindowVisible(window)) {
-        reinterpret_cast<FoundBox*>(context)->window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-HWND waitForBox(DWORD thread) {
-    FoundBox found;
-    for (int i = 0; i < 500 && !found.window; ++i) {
-        EnumThreadWindows(thread, findBox, reinterpret_cast<LPARAM>(&found));
-        if (!found.window) Sleep(10);
-    }
-    return found.window;
+SplashPlacement centred(long long width, long long height) {
+    return splashPlacement(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height);
 }
 
 class SplashWindowTest : public ::testing::Test {
@@ -160,96 +116,67 @@ protected:
         return nullptr;
     }
 
-    static Pixels shotOf(HWND window) { return testing::captureScreen(rectOf(window)); }
-    static Pixels wholeScreen() {
-        return testing::captureScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
-    }
-
     TempFolder folder_;
 };
 
-TEST_F(SplashWindowTest, PngWithTransparencyIsCentredAndBlackWhereTransparent) {
-    SplashWindowThread splash;
-    splash.start(testImage("alpha.png"), false);
-    HWND window = waitForSplash();
-    ASSERT_NE(window, nullptr);
-
-    wchar_t name[64] = L"";
-    GetClassNameW(window, name, 64);
-    EXPECT_STREQ(name, L"SplashScreenWindow");
-    const LONG style = GetWindowLongW(window, GWL_STYLE);
-    const LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
-    EXPECT_TRUE(style & WS_POPUP);
-    EXPECT_FALSE(style & WS_CAPTION);
-    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
-    EXPECT_FALSE(exStyle & WS_EX_TOPMOST);
-    EXPECT_EQ(GetWindowTextLengthW(window), 0);
-    EXPECT_TRUE(placedAt(window, expectedPlacement(200, 120)));
-
-    // Bands of the image: transparent, opaque red, blue at alpha 127, transparent.
-    const Pixels shot = shotOf(window);
-    ASSERT_EQ(shot.width, 200);
-    EXPECT_TRUE(pixelNear(shot, 10, 60, {0, 0, 0}, 0));
-    EXPECT_TRUE(pixelNear(shot, 60, 60, {200, 40, 40}, 2));
-    EXPECT_TRUE(pixelNear(shot, 140, 60, {20, 20, 100}, 3));
-    EXPECT_TRUE(pixelNear(shot, 190, 60, {0, 0, 0}, 0));
-    EXPECT_TRUE(testing::writePng(screenshotPath(L"splash_png_alpha.png"), wholeScreen()));
-
-    splash.close();
-    EXPECT_FALSE(splash.started());
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(errorOwnerWindow(), nullptr);
-}
-
-TEST_F(SplashWindowTest, JpegShowsItsColours) {
-    SplashWindowThread splash;
-    splash.start(testImage("photo.jpg"), true);
-    HWND window = waitForSplash();
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(placedAt(window, expectedPlacement(160, 100)));
-    const Pixels shot = shotOf(window);
-    ASSERT_EQ(shot.width, 160);
-    EXPECT_TRUE(pixelNear(shot, 40, 50, {30, 160, 60}, 8));
-    EXPECT_TRUE(pixelNear(shot, 120, 50, {230, 140, 20}, 8));
-    EXPECT_TRUE(testing::writePng(screenshotPath(L"splash_jpeg.png"), wholeScreen()));
-    splash.close();
-}
-
-TEST_F(SplashWindowTest, GifAndBmpAtTheirOwnSize) {
+TEST_F(SplashWindowTest, EachImageIsCentredAtItsOwnSizeAndShownAsDecoded) {
+    struct Probe {
+        int x, y;
+        Rgb colour;
+        int tolerance;
+    };
     struct Case {
         const char* file;
         int width, height;
-        Rgb colour;
+        std::vector<Probe> probes;
+        const wchar_t* screenshot;
     };
-    const Case cases[] = {{"small.gif", 64, 48, {0, 0, 255}}, {"small.bmp", 48, 32, {255, 255, 0}}};
+    const Case cases[] = {
+        // Bands: transparent (black), opaque red, blue at alpha 127, transparent.
+        {"alpha.png", 200, 120,
+         {{10, 60, {0, 0, 0}, 0}, {60, 60, {200, 40, 40}, 2}, {140, 60, {20, 20, 100}, 3}, {190, 60, {0, 0, 0}, 0}},
+         L"splash_png_alpha.png"},
+        {"photo.jpg", 160, 100, {{40, 50, {30, 160, 60}, 8}, {120, 50, {230, 140, 20}, 8}}, L"splash_jpeg.png"},
+        {"small.gif", 64, 48, {{32, 24, {0, 0, 255}, 0}}, nullptr},
+        {"small.bmp", 48, 32, {{24, 16, {255, 255, 0}, 0}}, nullptr},
+    };
     for (const Case& c : cases) {
         SplashWindowThread splash;
         splash.start(testImage(c.file), false);
         HWND window = waitForSplash();
         ASSERT_NE(window, nullptr) << c.file;
-        EXPECT_TRUE(placedAt(window, expectedPlacement(c.width, c.height))) << c.file;
-        const Pixels shot = shotOf(window);
+        wchar_t name[64] = L"";
+        GetClassNameW(window, name, 64);
+        EXPECT_STREQ(name, L"SplashScreenWindow");
+        const LONG style = GetWindowLongW(window, GWL_STYLE), exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+        EXPECT_TRUE((style & WS_POPUP) && !(style & WS_CAPTION)) << c.file;
+        EXPECT_TRUE((exStyle & WS_EX_TOOLWINDOW) && !(exStyle & WS_EX_TOPMOST)) << c.file;
+        EXPECT_EQ(GetWindowTextLengthW(window), 0) << c.file;
+        EXPECT_TRUE(placedAt(window, centred(c.width, c.height))) << c.file;
+        const Pixels shot = testing::captureScreen(testing::windowRect(window));
         ASSERT_EQ(shot.width, c.width) << c.file;
-        EXPECT_TRUE(pixelNear(shot, c.width / 2, c.height / 2, c.colour, 0)) << c.file;
+        for (const Probe& p : c.probes) EXPECT_TRUE(pixelNear(shot, p.x, p.y, p.colour, p.tolerance)) << c.file;
+        if (c.screenshot) EXPECT_TRUE(testing::saveScreenshot(c.screenshot, testing::screenRect()));
         splash.close();
+        EXPECT_FALSE(splash.started());
+        EXPECT_FALSE(IsWindow(window));
+        EXPECT_EQ(errorOwnerWindow(), nullptr);
     }
 }
 
 TEST_F(SplashWindowTest, ImageLargerThanTheScreenHangsOffItsEdges) {
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
     const int width = screenWidth + 3, height = screenHeight + 1;
-    const std::wstring image = folder_.write(L"large.bmp", bmpFile(width, height, RGB(10, 120, 200)));
     SplashWindowThread splash;
-    splash.start(image, false);
+    splash.start(folder_.write(L"large.bmp", bmpFile(width, height, RGB(10, 120, 200))), false);
     HWND window = waitForSplash();
     ASSERT_NE(window, nullptr);
     // -3 / 2 and -1 / 2 truncate toward zero.
     EXPECT_TRUE(placedAt(window, {-1, 0, width - 1, height}));
-    const Pixels shot = wholeScreen();
+    const Pixels shot = testing::captureScreen(testing::screenRect());
     EXPECT_TRUE(pixelNear(shot, screenWidth / 2, screenHeight / 2, {10, 120, 200}, 0));
     // The first row of the image is white and lies on the top edge of the screen.
     EXPECT_TRUE(pixelNear(shot, screenWidth / 2, 0, {255, 255, 255}, 0));
-    splash.close();
 }
 
 std::vector<std::wstring> shownBoxes;
@@ -265,63 +192,47 @@ TEST_F(SplashWindowTest, MissingImageShowsNothingAndSaysNothing) {
     splash.start(folder_.path(L"missing.png"), true);
     HWND window = waitForSplash();
     ASSERT_NE(window, nullptr);
-    const SplashPlacement centre = expectedPlacement(0, 0);
-    EXPECT_TRUE(placedAt(window, centre));
+    EXPECT_TRUE(placedAt(window, centred(0, 0)));
     splash.close();
     EXPECT_FALSE(IsWindow(window));
     EXPECT_TRUE(shownBoxes.empty());
 }
 
 TEST_F(SplashWindowTest, DropShadowOnlyWhenAskedAndTheFirstRegistrationStays) {
-    SplashWindowThread splash;
-    splash.start(testImage("small.bmp"), true);
-    HWND window = waitForSplash();
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(GetClassLongPtrW(window, GCL_STYLE), static_cast<ULONG_PTR>(0x20808));
-    splash.close();
-
-    // A later window reuses the process's registration.
-    splash.start(testImage("small.bmp"), false);
-    window = waitForSplash();
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(GetClassLongPtrW(window, GCL_STYLE), static_cast<ULONG_PTR>(0x20808));
-    splash.close();
-
-    ASSERT_TRUE(UnregisterClassW(kSplashWindowClass, GetModuleHandleW(nullptr)));
-    splash.start(testImage("small.bmp"), false);
-    window = waitForSplash();
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(GetClassLongPtrW(window, GCL_STYLE), static_cast<ULONG_PTR>(0x808));
-    splash.close();
+    // With a shadow, then without: a later window reuses the process's registration;
+    // registered anew, the class has none.
+    const bool shadows[] = {true, false, false};
+    const ULONG_PTR classStyles[] = {0x20808, 0x20808, 0x808};
+    for (int i = 0; i < 3; ++i) {
+        if (i == 2) ASSERT_TRUE(UnregisterClassW(kSplashWindowClass, GetModuleHandleW(nullptr)));
+        SplashWindowThread splash;
+        splash.start(testImage("small.bmp"), shadows[i]);
+        HWND window = waitForSplash();
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(GetClassLongPtrW(window, GCL_STYLE), classStyles[i]) << "window " << i;
+    }
 }
 
 // Reports an error on a thread of its own, as the Java thread does, and gives the box's
 // owner and text as the user sees them.
 struct ShownBox {
+    bool found = false;
     HWND owner = nullptr;
     std::wstring text;
-    bool found = false;
 };
 ShownBox reportAndRead(const std::wstring& message, const wchar_t* screenshot) {
     ShownBox shown;
-    DWORD reporterId = 0;
+    std::atomic<DWORD> reporterId{0};
     std::thread reporter([&] {
         reporterId = GetCurrentThreadId();
         reportError(message);
     });
     while (reporterId == 0) Sleep(1);
-    HWND box = waitForBox(reporterId);
-    if (box) {
-        shown.found = true;
-        shown.owner = GetWindow(box, GW_OWNER);
-        HWND label = GetDlgItem(box, 0xFFFF);
-        wchar_t text[256] = L"";
-        if (label) GetWindowTextW(label, text, 256);
-        shown.text = text;
+    if (HWND box = testing::waitForDialog(reporterId)) {
+        shown = {true, GetWindow(box, GW_OWNER), testing::textOf(GetDlgItem(box, 0xFFFF))};
         if (screenshot) {
             Sleep(100);
-            testing::writePng(screenshotPath(screenshot), testing::captureScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN),
-                                                                                     GetSystemMetrics(SM_CYSCREEN)}));
+            testing::saveScreenshot(screenshot, testing::screenRect());
         }
         PostMessageW(box, WM_COMMAND, IDOK, 0);
     }

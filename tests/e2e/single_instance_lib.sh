@@ -1,0 +1,159 @@
+# Helpers of the single-instance scripts of both platforms, which define new_product
+# (sets dir and log), tool (time limit, arguments: execs the launcher), first_tool,
+# main_started and call_block (kind main, void or int, arguments: sets block to the
+# lines the test program logs for that call).
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+mkdir -p "$JL_WORK/elsewhere"
+batch=()
+
+# Starts the first instance; waits until its main runs unless NOWAIT=1. Sets first_pid.
+start_first() {
+  (cd "$JL_WORK/elsewhere" && first_tool "$@") >"$dir/first.out" 2>&1 &
+  first_pid=$!
+  [ "${NOWAIT:-0}" = 1 ] || wait_until 20 first_in_main || fail "the first instance's main did not start"
+}
+first_in_main() {
+  main_started && return
+  kill -0 "$first_pid" 2>/dev/null ||
+    fail "the first instance ended early: $(cat "$dir/first.out" "$dir/trace.log" 2>/dev/null)"
+  return 1
+}
+stop_first() {  # expected exit code
+  touch "$dir/stop"
+  wait "$first_pid"
+  expect_eq "$?" "$1" "exit code of the first instance"
+  rm -f "$dir/stop"
+}
+
+# One second instance in the foreground; sets code.
+second() {
+  (cd "$JL_WORK/elsewhere" && tool 30 "$@") >>"$dir/second.out" 2>&1
+  code=$?
+  [ "$code" != 124 ] || fail "a second instance did not end"
+}
+# Second instances in the background: their ids in batch; wait_batch puts their exit
+# codes in codes.
+second_in_background() {
+  (cd "$JL_WORK/elsewhere" && tool 30 "$@") >/dev/null 2>&1 &
+  batch+=($!)
+}
+wait_batch() {
+  codes=()
+  for pid in "${batch[@]}"; do wait "$pid"; codes+=($?); done
+  batch=()
+}
+expect_codes() {  # code, what
+  for i in "${!codes[@]}"; do expect_eq "${codes[$i]}" "$1" "$2 $((i + 1)): exit code"; done
+}
+
+expect_call() {  # what, kind, arguments...
+  call_block "${@:2}"
+  expect_block_once "$1" "${block[@]}"
+}
+count_call() { call_block "$@"; count_block "${block[@]}"; }
+
+# The void form: the arguments, the reply before the call (which takes a while), none
+# as one empty string. Then the whole argument area, 2080 bytes with the NULs, and one
+# UTF-16 unit more; document paths of 1,500 bytes together, more than the old writers
+# let through; an empty argument after the first, which would end the list early.
+void_form() {  # folder of the documents, arguments
+  local at_limit long1 long2
+  start_first "first arg"
+  expect_call "main of the first instance" main "first arg"
+  second "${@:2}"
+  expect_eq "$code" 0 "void form: exit code"
+  expect_call "void form: arguments" void "${@:2}"
+  ! grep -qE "^(secondary void|secondaryMain void args=[0-9]+) returns" "$log" ||
+    fail "void form: the reply came after the call"
+  second
+  expect_eq "$code" 0 "no arguments: exit code"
+  expect_call "no arguments arrive as one empty string" void ""
+  at_limit=$(printf 'x%.0s' $(seq 1 1038))
+  second "$at_limit"
+  expect_eq "$code" 0 "arguments filling the area: exit code"
+  expect_call "arguments filling the area" void "$at_limit"
+  second "${at_limit}y"
+  expect_eq "$code" 255 "one unit past the area"
+  ! grep -q "${at_limit}y" "$log" || fail "one unit past the area: handed over"
+  long1=$1/$(printf 'a%.0s' $(seq 1 360)).txt long2=$1/$(printf 'b%.0s' $(seq 1 358)).txt
+  second "$long1" "$long2"
+  expect_eq "$code" 0 "1,500 bytes of arguments"
+  expect_call "1,500 bytes of arguments" void "$long1" "$long2"
+  second a "" b
+  expect_eq "$code" 255 "an empty argument inside the list"
+}
+
+# Twenty second instances at once: each served once.
+twenty_at_once() {
+  batch=()
+  for i in $(seq 1 20); do second_in_background "request $i" "x"; done
+  wait_batch
+  expect_codes 0 "second instance of twenty"
+  for i in $(seq 1 20); do expect_call "twenty at once" void "request $i" x; done
+}
+
+# Eight second instances once the first has claimed its name (the condition given tells
+# when), before its main runs.
+eight_while_starting() {  # condition...
+  NOWAIT=1 start_first "the first"
+  wait_until 8 "$@" || fail "the first instance did not claim its name: $(cat "$dir/trace.log" 2>/dev/null)"
+  for i in $(seq 1 8); do second_in_background "early $i"; done
+  ! main_started || fail "main started before the second instances (the case proves nothing)"
+  wait_batch
+  expect_codes 0 "early second instance"
+  expect_call "the first instance ran main" main "the first"
+  for i in $(seq 1 8); do expect_call "eight during start-up" void "early $i"; done
+  stop_first 0
+}
+
+# Second instances while the first one ends: each is served (0, once), refused as not
+# served (255, never run), or a first instance itself once the name was free (0, its
+# own main).
+late_requests() {  # count, pause between two starts
+  batch=()
+  for i in $(seq 1 "$1"); do
+    second_in_background "late $i"
+    sleep "$2"
+  done
+  wait "$first_pid"
+  expect_eq "$?" 0 "the first instance ended normally while requests came"
+  # Every late start has ended, and with it any first instance one of them became.
+  wait_batch
+  for i in $(seq 1 "$1"); do
+    local seen=$(($(count_call main "late $i") + $(count_call void "late $i")))
+    case "${codes[$((i - 1))]}" in
+      0) expect_eq "$seen" 1 "late request $i answered 0" ;;
+      255) expect_eq "$seen" 0 "late request $i refused" ;;
+      *) fail "late request $i: exit code ${codes[$((i - 1))]}" ;;
+    esac
+  done
+}
+
+# A service runs without single instance, and forwards nothing.
+service_mode() {
+  APP_EXTRA=("Application Type=service")
+  new_product
+  APP_EXTRA=()
+  start_first service-one
+  (cd "$JL_WORK/elsewhere" && first_tool service-two) >/dev/null 2>&1 &
+  local service2=$!
+  expect_call "a service runs without single instance" main service-two
+  ! grep -q "^secondary" "$log" || fail "a service forwards nothing"
+  touch "$dir/stop"
+  wait "$service2"
+  stop_first 0
+}
+
+# Two products at different paths: the second is a first instance of its own.
+two_paths() {
+  new_product
+  local dir1=$dir log1=$log first1
+  start_first one
+  first1=$first_pid
+  new_product
+  start_first two
+  expect_call "a second path is a first instance of its own" main two
+  stop_first 0
+  dir=$dir1 log=$log1 first_pid=$first1
+  stop_first 0
+}
