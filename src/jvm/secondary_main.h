@@ -26,7 +26,8 @@ struct SecondaryLaunch {
 // it with the arguments. The void form is answered with 0 before the call, so the second
 // instance ends while the method runs; the int form after the call with its result, or
 // with -1 when it threw (a failed call is not reported as success). When the thread
-// cannot attach (the virtual machine has ended) the answer is -1 as well. Without the class,
+// cannot attach (the virtual machine has ended), or the virtual machine's shutdown has
+// begun, the answer is -1 as well and nothing is called. Without the class,
 // the method or the argument array nothing is sent and false returned; the pending
 // exception is described. The thread detaches again unless `stayAttached`. True when the
 // method was called and returned without an exception.

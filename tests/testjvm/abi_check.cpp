@@ -35,6 +35,8 @@ TJ_CHECK_INDEX(GetMethodID);
 TJ_CHECK_INDEX(CallObjectMethod);
 TJ_CHECK_INDEX(CallObjectMethodV);
 TJ_CHECK_INDEX(CallObjectMethodA);
+TJ_CHECK_INDEX(CallBooleanMethod);
+TJ_CHECK_INDEX(CallBooleanMethodA);
 TJ_CHECK_INDEX(CallVoidMethod);
 TJ_CHECK_INDEX(CallVoidMethodV);
 TJ_CHECK_INDEX(CallVoidMethodA);

@@ -101,6 +101,7 @@ enum : int {
     EnsureLocalCapacity, AllocObject, NewObject, NewObjectV, NewObjectA, GetObjectClass,
     IsInstanceOf, GetMethodID,
     CallObjectMethod = 34, CallObjectMethodV, CallObjectMethodA,
+    CallBooleanMethod = 37, CallBooleanMethodV, CallBooleanMethodA,
     CallVoidMethod = 61, CallVoidMethodV, CallVoidMethodA,
     GetStaticMethodID = 113,
     CallStaticObjectMethod = 114, CallStaticObjectMethodV, CallStaticObjectMethodA,

@@ -29,6 +29,9 @@ namespace testjvm {
 //                           or has a secondaryMain takes before it returns (0); it
 //                           returns earlier once the file TESTJVM_MAIN_STOP exists
 //   TESTJVM_CREATE_DELAY    milliseconds JNI_CreateJavaVM takes (0)
+//   TESTJVM_SHUTTING_DOWN   1: the virtual machine's shutdown has begun (no shutdown hook is
+//                           taken), as it has anyway once DestroyJavaVM has waited for the
+//                           program's threads
 //   TESTJVM_DESTROY_DELAY   milliseconds DestroyJavaVM takes after the virtual machine has
 //                           exited, before it returns (0); a thread that attaches in that
 //                           time blocks for good, as one entering an exited VM does, and
@@ -56,6 +59,7 @@ struct Control {
     int mainDelay = 0;
     int createDelay = 0;
     int destroyDelay = 0;
+    bool shuttingDown = false;
     std::string mainStop;
     std::string helper;
     std::vector<std::pair<std::string, int>> failures;  // name, call number (0: every call)
@@ -83,6 +87,7 @@ void readControl() {
     c.mainDelay = numberOr("TESTJVM_MAIN_DELAY", 0);
     c.createDelay = numberOr("TESTJVM_CREATE_DELAY", 0);
     c.destroyDelay = numberOr("TESTJVM_DESTROY_DELAY", 0);
+    c.shuttingDown = numberOr("TESTJVM_SHUTTING_DOWN", 0) != 0;
     environmentValue("TESTJVM_MAIN_STOP", c.mainStop);
     environmentValue("TESTJVM_HELPER", c.helper);
     std::string failures;
@@ -259,6 +264,7 @@ constexpr const char* kLibraryClasses[] = {
     "java/lang/OutOfMemoryError", "java/lang/ArrayIndexOutOfBoundsException",
     "java/lang/NullPointerException", "java/io/OutputStream", "java/io/FileOutputStream",
     "java/io/PrintStream", "java/io/ByteArrayOutputStream", "java/io/FileNotFoundException",
+    "java/lang/Runtime", "java/lang/Thread",
 };
 constexpr const char* kLauncherHelper = "sun/launcher/LauncherHelper";
 
@@ -266,7 +272,7 @@ enum class MethodId {
     StringInit, FileStreamInit, PrintStreamInit, PrintStreamEncodingInit, ByteStreamInit, ByteStreamToString,
     ByteStreamToStringEncoding, PrintStackTrace, ThrowableToString,
     CheckAndLoadMain, SystemSetOut, SystemSetErr, SystemExit, Main, MainNoArgs, AppInit, SecondaryMainVoid,
-    SecondaryMainInt,
+    SecondaryMainInt, RuntimeGetRuntime, RuntimeAddShutdownHook, RuntimeRemoveShutdownHook, ThreadInit,
 };
 struct Method {
     MethodId id;
@@ -292,6 +298,10 @@ constexpr Method kMethods[] = {
     {MethodId::AppInit, "<init>", "()V"},
     {MethodId::SecondaryMainVoid, "secondaryMain", "([Ljava/lang/String;)V"},
     {MethodId::SecondaryMainInt, "secondaryMain", "([Ljava/lang/String;)I"},
+    {MethodId::RuntimeGetRuntime, "getRuntime", "()Ljava/lang/Runtime;"},
+    {MethodId::RuntimeAddShutdownHook, "addShutdownHook", "(Ljava/lang/Thread;)V"},
+    {MethodId::RuntimeRemoveShutdownHook, "removeShutdownHook", "(Ljava/lang/Thread;)Z"},
+    {MethodId::ThreadInit, "<init>", "()V"},
 };
 const Method* methodById(MethodId id) {
     for (const Method& m : kMethods) {
@@ -312,6 +322,7 @@ struct VmState {
     bool created = false;
     std::atomic<bool> destroyed{false};
     std::atomic<bool> exited{false};  // inside DestroyJavaVM, after the virtual machine has exited
+    std::atomic<bool> shuttingDown{false};  // DestroyJavaVM has waited for the program's threads
     uint64_t creatorThread = 0;
     ExitHook exitHook = nullptr;
     AbortHook abortHook = nullptr;
@@ -514,6 +525,9 @@ static const Method* lookUp(Env*, Ref c, const char* name, const char* signature
         else if (cls == "java/io/ByteArrayOutputStream")
             offered = {MethodId::ByteStreamInit, MethodId::ByteStreamToString, MethodId::ByteStreamToStringEncoding};
         else if (isThrowableName(cls)) offered = {MethodId::PrintStackTrace, MethodId::ThrowableToString};
+        else if (cls == "java/lang/Thread") offered = {MethodId::ThreadInit};
+        else if (cls == "java/lang/Runtime")
+            offered = {MethodId::RuntimeAddShutdownHook, MethodId::RuntimeRemoveShutdownHook};
         else if (const AppClass* app = appClass(cls)) {
             switch (app->kind) {
                 case MainKind::InstanceMain:
@@ -524,6 +538,8 @@ static const Method* lookUp(Env*, Ref c, const char* name, const char* signature
         }
     } else if (cls == kLauncherHelper) {
         if (control.helper != "nomethod") offered = {MethodId::CheckAndLoadMain};
+    } else if (cls == "java/lang/Runtime") {
+        offered = {MethodId::RuntimeGetRuntime};
     } else if (cls == "java/lang/System") {
         offered = {MethodId::SystemSetOut, MethodId::SystemSetErr, MethodId::SystemExit};
     } else if (const AppClass* app = appClass(cls)) {
@@ -602,6 +618,7 @@ static Ref newObjectWith(Ref c, const Method* m, Arguments& args) {
             return stream;
         }
         case MethodId::ByteStreamInit: return newObject(Kind::ByteStream, c->className);
+        case MethodId::ThreadInit: return newObject(Kind::Plain, c->className);
         case MethodId::AppInit: {
             const AppClass* app = appClass(c->className);
             if (app && app->kind == MainKind::BadConstructor) {
@@ -718,6 +735,14 @@ static void callVoid(Ref target, const Method* m, Arguments& args, bool isStatic
             break;
         }
         case MethodId::SystemExit: exitVm(args.integer());
+        case MethodId::RuntimeAddShutdownHook:
+            // As a virtual machine whose shutdown has begun refuses new hooks.
+            if (vmState.shuttingDown || control.shuttingDown) {
+                raise("java/lang/IllegalStateException", "Shutdown in progress");
+                break;
+            }
+            record("shutdown hook added");
+            break;
         case MethodId::PrintStackTrace: {
             Ref printStream = args.ref();
             record("printStackTrace " + describe(target));
@@ -757,6 +782,10 @@ static Ref callObject(Ref target, const Method* m, Arguments& args) {
         writeThrough(vmState.err, "Error: Could not find or load main class " + className + "\n");
         exitVm(1);
     }
+    if (m->id == MethodId::RuntimeGetRuntime) {
+        static Ref runtime = newObject(Kind::Plain, "java/lang/Runtime");
+        return runtime;
+    }
     if (m->id == MethodId::ThrowableToString) return makeString(fromUtf8(describe(target)));
     if (m->id == MethodId::ByteStreamToString) return makeString(fromUtf8(target->bytes));
     if (m->id == MethodId::ByteStreamToStringEncoding) {
@@ -779,6 +808,16 @@ static Int callInt(Ref, const Method* m, Arguments& args) {
         return control.secondaryResult;
     }
     raise("java/lang/IllegalStateException", std::string("not an int method: ") + m->name);
+    return 0;
+}
+
+static Boolean callBoolean(Ref, const Method* m, Arguments& args) {
+    if (m->id == MethodId::RuntimeRemoveShutdownHook) {
+        (void)args.ref();
+        record("shutdown hook removed");
+        return 1;
+    }
+    raise("java/lang/IllegalStateException", std::string("not a boolean method: ") + m->name);
     return 0;
 }
 
@@ -808,6 +847,7 @@ static Int callInt(Ref, const Method* m, Arguments& args) {
     }
 
 TJ_CALL_FAMILY(CallObjectMethod, Ref, callObject(target, m, args))
+TJ_CALL_FAMILY(CallBooleanMethod, Boolean, callBoolean(target, m, args))
 TJ_CALL_FAMILY(CallStaticObjectMethod, Ref, callObject(target, m, args))
 TJ_CALL_FAMILY(CallStaticIntMethod, Int, callInt(target, m, args))
 #undef TJ_CALL_FAMILY
@@ -988,6 +1028,7 @@ static Int TJ_CALL tj_DestroyJavaVM(Vm*) {
     // As a real virtual machine does, wait for the program's non-daemon threads.
     for (std::thread& t : *vmState.nonDaemonThreads) t.join();
     vmState.nonDaemonThreads->clear();
+    vmState.shuttingDown = true;
     attached = false;
     if (control.destroyDelay > 0) {
         vmState.exited = true;
@@ -1095,6 +1136,9 @@ void buildTables() {
     set(envTable, fn::CallObjectMethod, tj_CallObjectMethod);
     set(envTable, fn::CallObjectMethodV, tj_CallObjectMethodV);
     set(envTable, fn::CallObjectMethodA, tj_CallObjectMethodA);
+    set(envTable, fn::CallBooleanMethod, tj_CallBooleanMethod);
+    set(envTable, fn::CallBooleanMethodV, tj_CallBooleanMethodV);
+    set(envTable, fn::CallBooleanMethodA, tj_CallBooleanMethodA);
     set(envTable, fn::CallVoidMethod, tj_CallVoidMethod);
     set(envTable, fn::CallVoidMethodV, tj_CallVoidMethodV);
     set(envTable, fn::CallVoidMethodA, tj_CallVoidMethodA);
@@ -1191,6 +1235,7 @@ Int createVm(Vm** vm, void** env, void* argsBlock) {
     buildTables();
     vmState.created = true;
     vmState.destroyed = false;
+    vmState.shuttingDown = false;
     vmState.creatorThread = currentThreadId();
     vmState.exitHook = exitHook;
     vmState.abortHook = abortHook;
