@@ -56,6 +56,16 @@ expect_eq "$code" 0 "served after main returned: exit code"
 expect_call "served after main returned" void later
 stop_first 0
 
+# --- not handed to a virtual machine whose shutdown has begun ---------------------------
+# It would answer and then lose the launch with the process.
+reset_case; MAIN=instance.SlowExit; VMP="-Dinstance.mainMillis=200"; new_product
+start_first
+wait_until 20 grep -q "^shutdown hook runs" "$log" || fail "the shutdown hook did not run"
+second "during shutdown"
+expect_eq "$code" 255 "a launch while the first instance shuts down"
+wait "$first_pid"; expect_eq "$?" 0 "the first instance ended normally"
+expect_eq "$(count_call void "during shutdown")" 0 "nothing handed over during shutdown"
+
 # --- the int form: the reply is the result, sent after the call, on every JDK ----------
 reset_case; MAIN=instance.IntApp; VMP="-Dinstance.secondaryMillis=700"; new_product
 start_first
