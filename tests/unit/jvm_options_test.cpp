@@ -1,5 +1,5 @@
-// The virtual machine's options: parameter splitting and quoting, the percentage memory
-// form, stack sizes, the class path from real folders, the library path and Path.
+// The virtual machine's options: parameters, memory and stack sizes, the class path from
+// real folders, the library path and Path.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,8 +27,10 @@ std::string u8(const std::wstring& s) { return os::toUtf8(s); }
 const os::MemoryStatus kFourGigabytes{4194304ull * 1024, 2048ull * 1024 * 1024};
 
 TEST(VmParametersTest, SplitsAtSpacesOutsideQuotes) {
+    std::wstring many;
+    for (int i = 0; i < 10000; ++i) many += L"-Dp=\"a b\" ";
     struct Case {
-        const wchar_t* text;
+        std::wstring text;
         Strings expected;
     };
     const Case cases[] = {
@@ -45,16 +47,9 @@ TEST(VmParametersTest, SplitsAtSpacesOutsideQuotes) {
         {L"-Da=\"x\"\" y\" z", {L"-Da=\"x\"\"", L"y\"", L"z"}},
         {L"-Da=\"1 2\"-\"3 4\" b", {L"-Da=\"1 2\"-\"3 4\"", L"b"}},
         {L"-Dq=\"\" x", {L"-Dq=\"\"", L"x"}},
+        {many, Strings(10000, L"-Dp=\"a b\"")},
     };
-    for (const Case& c : cases) EXPECT_EQ(splitVmParameters(c.text), c.expected) << u8(c.text);
-}
-
-TEST(VmParametersTest, TenThousandParameters) {
-    std::wstring text;
-    for (int i = 0; i < 10000; ++i) text += L"-Dp=\"a b\" ";
-    const Strings parameters = splitVmParameters(text);
-    ASSERT_EQ(parameters.size(), 10000u);
-    EXPECT_EQ(parameters.back(), L"-Dp=\"a b\"");
+    for (const Case& c : cases) EXPECT_EQ(splitVmParameters(c.text), c.expected) << u8(c.text.substr(0, 40));
 }
 
 TEST(VmParametersTest, StripsQuotePairs) {
@@ -130,18 +125,14 @@ protected:
     }
     std::wstring exe() const { return at(L"run.exe"); }
 
+    // Every entry, an empty last one too.
     static Strings entries(const std::wstring& classPath) {
         Strings list;
-        size_t pos = 0;
-        while (pos <= classPath.size() && !classPath.empty()) {
+        for (size_t pos = 0; !classPath.empty() && pos <= classPath.size();) {
             const size_t end = std::min(classPath.find(kList, pos), classPath.size());
             list.push_back(classPath.substr(pos, end - pos));
             pos = end + 1;
         }
-        return list;
-    }
-    static Strings sorted(Strings list) {
-        std::sort(list.begin(), list.end());
         return list;
     }
 
@@ -158,21 +149,24 @@ TEST_F(ClassPathTest, ExecutableWildcardAndAbsoluteEntries) {
     folder_.write(L"lib/a.jar", "a");
     folder_.write(L"lib/b.jar", "b");
     folder_.write(L"lib/notes.txt", "n");
-    const std::wstring value = std::wstring(L"\\lib\\*.jar;") + kAbsoluteEntry;
-    const Strings list = entries(buildClassPath(value, true, exe()));
-    ASSERT_EQ(list.size(), 4u);
+    folder_.write(L"lib/sub/x.jar", "x");
+    // The absolute entry is passed on unchecked, though it does not exist.
+    const std::wstring value = std::wstring(L"\\lib\\*.jar;\\lib\\s*;") + kAbsoluteEntry;
+    Strings list = entries(buildClassPath(value, true, exe()));
+    ASSERT_EQ(list.size(), 5u);
     EXPECT_EQ(list[0], exe());
-    // The two matches in the order the directory search returns them.
-    EXPECT_EQ(sorted({list[1], list[2]}), sorted({at(L"lib/a.jar"), at(L"lib/b.jar")}));
-    // Passed on unchecked, though it does not exist.
-    EXPECT_EQ(list[3], kAbsoluteEntry);
+    // The matches in the order the directory search returns them; "*" matches folders too.
+    std::sort(list.begin() + 1, list.begin() + 3);
+    EXPECT_EQ(list, (Strings{exe(), at(L"lib/a.jar"), at(L"lib/b.jar"), at(L"lib/sub"), kAbsoluteEntry}));
 }
 
 TEST_F(ClassPathTest, RelativeEntriesAreBesideTheExecutable) {
     folder_.write(L"a.jar", "a");
     folder_.write(L"lib/c.jar", "c");
+    std::wstring thousand;
+    for (int i = 0; i < 1000; ++i) thousand += L"\\a.jar;";
     struct Case {
-        const wchar_t* value;
+        std::wstring value;
         Strings expected;
     };
     const Case cases[] = {
@@ -188,32 +182,11 @@ TEST_F(ClassPathTest, RelativeEntriesAreBesideTheExecutable) {
         // Missing files, empty pieces and wildcards without a match add nothing.
         {L"missing.jar;;lib\\*.zip;a.jar;", {at(L"a.jar")}},
         {L"", {}},
+        {thousand, Strings(1000, at(L"a.jar"))},
     };
-    for (const Case& c : cases) EXPECT_EQ(entries(buildClassPath(c.value, false, exe())), c.expected) << u8(c.value);
-}
-
-TEST_F(ClassPathTest, NoSeparatorAfterTheLastEntry) {
-    // An empty last entry would put the current directory on the class path.
-    folder_.write(L"a.jar", "a");
-    const std::wstring classPath = buildClassPath(L"a.jar;", true, exe());
-    EXPECT_EQ(classPath, exe() + kList + at(L"a.jar"));
-}
-
-TEST_F(ClassPathTest, WildcardMatchesFoldersToo) {
-    folder_.write(L"lib/a.jar", "a");
-    folder_.write(L"lib/sub/x.jar", "x");
-    const Strings list = entries(buildClassPath(L"\\lib\\*", false, exe()));
-    EXPECT_NE(std::find(list.begin(), list.end(), at(L"lib/a.jar")), list.end());
-    EXPECT_NE(std::find(list.begin(), list.end(), at(L"lib/sub")), list.end());
-}
-
-TEST_F(ClassPathTest, ThousandEntries) {
-    folder_.write(L"a.jar", "a");
-    std::wstring value;
-    for (int i = 0; i < 1000; ++i) value += L"\\a.jar;";
-    const Strings list = entries(buildClassPath(value, false, exe()));
-    ASSERT_EQ(list.size(), 1000u);
-    EXPECT_TRUE(std::all_of(list.begin(), list.end(), [&](const std::wstring& e) { return e == at(L"a.jar"); }));
+    for (const Case& c : cases) {
+        EXPECT_EQ(entries(buildClassPath(c.value, false, exe())), c.expected) << u8(c.value.substr(0, 40));
+    }
 }
 
 // What buildJvmOptions leaves behind once the settings have been read.
@@ -344,7 +317,7 @@ const wchar_t kJvm[] = L"C:\\Java\\jre\\bin\\client\\jvm.dll";
 const wchar_t kJvm[] = L"/usr/lib/jvm/j17/lib/server/libjvm.so";
 #endif
 
-TEST(LibraryPathTest, ComposesFolders) {
+TEST(LibraryPathTest, ComposesFoldersAndSearchPath) {
     struct Case {
         const wchar_t* libraryPath;
         const wchar_t* folder;
@@ -369,9 +342,6 @@ TEST(LibraryPathTest, ComposesFolders) {
     };
 #endif
     for (const Case& c : cases) EXPECT_EQ(composeLibraryPath(c.libraryPath, c.folder, kJvm), c.expected) << u8(c.libraryPath);
-}
-
-TEST(LibraryPathTest, ComposesSearchPath) {
 #ifdef _WIN32
     EXPECT_EQ(composeSearchPath(L"", kJvm), L"%Path%;C:\\Java\\jre\\bin");
     EXPECT_EQ(composeSearchPath(L"C:\\tools", kJvm), L"C:\\tools;%Path%;C:\\Java\\jre\\bin");
@@ -399,46 +369,34 @@ protected:
     std::wstring savedPath_;
 };
 
-TEST_F(EnvironmentTest, PublishesRuntimeAndExtendsPath) {
+TEST_F(EnvironmentTest, PublishesRuntimeExtendsPathAndExpandsTheLibraryPath) {
+#ifdef _WIN32
+    const std::wstring home = L"C:\\Java\\jre", path = L"old;C:\\Java\\jre\\bin";
+    const std::wstring libraryBefore = L"native;", libraryAfter = L";.;old;C:\\Java\\jre\\lib";
+#else
+    const std::wstring home = L"/usr/lib/jvm/j17", path = L"old:/usr/lib/jvm/j17/bin";
+    const std::wstring libraryBefore = L"native:", libraryAfter = L":.:old:/usr/lib/jvm/j17/lib";
+#endif
     ASSERT_TRUE(os::setEnvironment(pathName_, L"old"));
     LaunchSettings settings;
     JvmOptions jvm;
     prepareJvmEnvironment(settings, kJvm, jvm);
-
     EXPECT_TRUE(jvm.options.empty());  // no "Library Path", no option
     std::wstring value;
-    ASSERT_TRUE(os::getEnvironment(L"KV_JVM_PATH", value));
-    EXPECT_EQ(value, kJvm);
-    ASSERT_TRUE(os::getEnvironment(L"KV_JVM_HOME", value));
-    ASSERT_TRUE(os::getEnvironment(pathName_, value));
-#ifdef _WIN32
-    EXPECT_EQ(value, L"old;C:\\Java\\jre\\bin");
-    ASSERT_TRUE(os::getEnvironment(L"KV_JVM_HOME", value));
-    EXPECT_EQ(value, L"C:\\Java\\jre");
-#else
-    EXPECT_EQ(value, L"old:/usr/lib/jvm/j17/bin");
-    ASSERT_TRUE(os::getEnvironment(L"KV_JVM_HOME", value));
-    EXPECT_EQ(value, L"/usr/lib/jvm/j17");
-#endif
-}
+    EXPECT_TRUE(os::getEnvironment(L"KV_JVM_PATH", value) && value == kJvm) << u8(value);
+    EXPECT_TRUE(os::getEnvironment(L"KV_JVM_HOME", value) && value == home) << u8(value);
+    EXPECT_TRUE(os::getEnvironment(pathName_, value) && value == path) << u8(value);
 
-TEST_F(EnvironmentTest, LibraryPathOptionExpandsPath) {
+    // The executable's folder and Path as it was go into the option.
     ASSERT_TRUE(os::setEnvironment(pathName_, L"old"));
-    LaunchSettings settings;
     settings.libraryPath = L"native";
-    JvmOptions jvm;
     prepareJvmEnvironment(settings, kJvm, jvm);
-
     std::wstring folder;
     uint32_t error = 0;
     ASSERT_TRUE(os::modulePath(folder, error));
     folder.erase(folder.rfind(kSep) + 1);
-#ifdef _WIN32
-    const std::wstring expected = L"-Djava.library.path=native;" + folder + L";.;old;C:\\Java\\jre\\lib";
-#else
-    const std::wstring expected = L"-Djava.library.path=native:" + folder + L":.:old:/usr/lib/jvm/j17/lib";
-#endif
-    EXPECT_EQ(jvm.options, std::vector<std::string>{os::toThreadAnsi(expected)});
+    EXPECT_EQ(jvm.options,
+              std::vector<std::string>{os::toThreadAnsi(L"-Djava.library.path=" + libraryBefore + folder + libraryAfter)});
 }
 
 TEST(OsMemoryTest, ReportsMemory) {
