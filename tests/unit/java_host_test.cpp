@@ -22,8 +22,7 @@ std::vector<std::wstring> shownMessages;
 int mainStartingCalls = 0;
 int splashCloseCalls = 0;
 
-const char* const kControlVariables[] = {"TESTJVM_CREATE_RESULT", "TESTJVM_DEFAULT_STACK", "TESTJVM_HELPER",
-                                         "TESTJVM_FAIL"};
+const char* const kControlVariables[] = {"TESTJVM_CREATE_RESULT", "TESTJVM_HELPER", "TESTJVM_FAIL"};
 const wchar_t kNoMainMessage[] = L"No main method found in specified class.\n";
 
 class JavaHostTest : public testing::TestJvmTest {
@@ -109,32 +108,6 @@ TEST_F(JavaHostTest, FindClassWhenTheLauncherHelperCannotHelp) {
     }
 }
 
-TEST_F(JavaHostTest, StackSizeOfTheJavaThread) {
-    // Without -Xss the virtual machine's default, asked through a JNI 1.1 block.
-    control("TESTJVM_DEFAULT_STACK", "3145728");
-    for (const uint32_t configured : {0u, 6u << 20}) {
-        jvm_.javaThreadStackSize = configured;
-        EXPECT_EQ(run(), 0);
-        EXPECT_TRUE(logged("stack " + std::to_string(configured ? configured : 3145728))) << configured;
-        EXPECT_EQ(logged("GetDefaultJavaVMInitArgs version=0x00010001"), configured == 0) << configured;
-    }
-}
-
-TEST_F(JavaHostTest, EveryCreationFailureIsExplained) {
-    const std::pair<const char*, const wchar_t*> cases[] = {
-        {"-1", L"unknown"},           {"-2", L"thread detached from VM"}, {"-3", L"JNI version error"},
-        {"-4", L"not enough memory"}, {"-5", L"VM already created"},      {"-6", L"invalid arguments"},
-        {"-7", L""}};
-    for (const auto& [code, reason] : cases) {
-        SCOPED_TRACE(code);
-        control("TESTJVM_CREATE_RESULT", code);
-        EXPECT_EQ(run(), 1);
-        expectShown((L"JNI exception: failed to create the Java VM\nReason: " + std::wstring(reason) + L".\n").c_str());
-        EXPECT_FALSE(loggedStarting("DestroyJavaVM")) << "nothing was created";
-        EXPECT_FALSE(loggedStarting("main "));
-    }
-}
-
 TEST_F(JavaHostTest, LibraryProblemsAreReported) {
     const std::wstring missing = folder_.path(L"no-such") + os::kPathSeparator + L"jvm.lib";
     const std::wstring noEntry = L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n";
@@ -156,7 +129,8 @@ TEST_F(JavaHostTest, LibraryProblemsAreReported) {
 }
 
 // Every failure after the virtual machine exists: reported once, then the Java thread
-// leaves the virtual machine and destroys it itself.
+// leaves the virtual machine and destroys it itself. (The end-to-end tests under Wine make
+// the test JVM fail at each other step.)
 TEST_F(JavaHostTest, FailuresBeforeMainEndTheLaunch) {
     struct Case {
         const wchar_t* mainClass;
@@ -169,17 +143,10 @@ TEST_F(JavaHostTest, FailuresBeforeMainEndTheLaunch) {
         // The configured name reaches the message, not its bytes read through a code page.
         {L"app/Fehlt\u20ac", L"jvm_nohelper", "", "java.lang.NoClassDefFoundError: app/Fehlt\xE2\x82\xAC",
          L"Could not find the main class app/Fehlt\u20ac.\n"},
-        {L"app/NoMain", L"jvm", "", "java.lang.NoSuchMethodError: main", kNoMainMessage},
+        // A missing main is told in words, even when the virtual machine described nothing.
         {L"app/NoMainQuiet", L"jvm", "", nullptr, kNoMainMessage},
-        // A throwing static initializer explains itself; it is not a missing main.
-        {L"app/BadInit", L"jvm", "",
-         "java.lang.ExceptionInInitializerError: static initializer of app.BadInit threw", nullptr},
         {L"app/Records", L"jvm", "NewObjectArray", "java.lang.OutOfMemoryError: injected failure of NewObjectArray",
          nullptr},
-        {L"app/Records", L"jvm", "GetStaticMethodID:2",
-         "java.lang.OutOfMemoryError: injected failure of GetStaticMethodID", nullptr},
-        {L"app/Records", L"jvm_nohelper", "NewCharArray:1",
-         "java.lang.OutOfMemoryError: injected failure of NewCharArray", L"Failed to load Main Class: app/Records.\n"},
         {L"app/Records", L"jvm_nohelper", "GetStringUTFChars",
          "java.lang.OutOfMemoryError: injected failure of GetStringUTFChars", nullptr},
     };
@@ -326,19 +293,14 @@ TEST_F(JavaHostTest, TheTraceNamesEachDecidingResult) {
         const char* alsoLogged;            // the outcome the test JVM saw, or null
     };
     const Case cases[] = {
-        {L"app/Records", L"jvm", "", "", 0,
-         {"jvm: JNI_CreateJavaVM: 0", "jvm: main class: LauncherHelper.checkAndLoadMain",
-          "jvm: main class: loaded; main is static, with String[]", "jvm: main method: found", "jvm: main returned"},
-         "main app/Records args=0"},
         {L"app/InstanceNoArgs", L"jvm", "", "", 0,
-         {"jvm: main class: loaded; main is instance, without parameters", "jvm: main method: found",
+         {"jvm: JNI_CreateJavaVM: 0", "jvm: main class: LauncherHelper.checkAndLoadMain",
+          "jvm: main class: loaded; main is instance, without parameters", "jvm: main method: found",
           "jvm: main returned"},
          "instance main app/InstanceNoArgs without parameters"},
         {L"app/Records", L"jvm", "nofields", "", 0, {"main is static, with String[] (not said)"}, nullptr},
         {L"app/Records", L"jvm", "", "-4", 1, {"jvm: JNI_CreateJavaVM: -4"}, nullptr},
-        {L"app/Fehlt", L"jvm_nohelper", "", "", 1,
-         {"jvm: main class: no launcher helper",
-          "jvm: main class: FindClass: java.lang.NoClassDefFoundError: app/Fehlt"},
+        {L"app/Fehlt", L"jvm_nohelper", "", "", 1, {"jvm: main class: no launcher helper"},
          "ExceptionDescribe java.lang.NoClassDefFoundError: app/Fehlt"},
         {L"app/Records", L"jvm", "null", "", 0,
          {"jvm: main class: helper failed: java.lang.IllegalStateException: checkAndLoadMain failed",
@@ -367,6 +329,7 @@ TEST_F(JavaHostTest, TheTraceNamesEachDecidingResult) {
         if (c.alsoLogged) EXPECT_TRUE(logged(c.alsoLogged)) << c.alsoLogged;
         // Only a helper without the fields leaves the form unsaid.
         EXPECT_EQ(text.find("(not said)") != std::string::npos, std::string(c.helper) == "nofields") << text;
+        if (*c.createResult) EXPECT_FALSE(loggedStarting("DestroyJavaVM")) << "nothing was created";
     }
 }
 
