@@ -37,8 +37,7 @@ TEST(EmbeddedSettingsParse, FollowsTheLineAndSectionRules) {
     };
     const std::wstring bom(1, L'\xFEFF');
     const Case cases[] = {
-        {"empty text", L"", {}},
-        {"CR LF lines", L"[S]\r\nk=v\r\n\r\nj=w\r\n", {{L"S", {{L"k", L"v"}, {L"j", L"w"}}}}},
+        {"empty text", L"", {}}, {"CR LF lines", L"[S]\r\nk=v\r\n\r\nj=w\r\n", {{L"S", {{L"k", L"v"}, {L"j", L"w"}}}}},
         {"LF-only text is one line and no header", L"[S]\nk=v\nj=w\n", {}},
         {"LF-only after a header is one pair", L"[S]\r\nk=v\nj=w", {{L"S", {{L"k", L"v\nj=w"}}}}},
         {"lone CR is an ordinary character", L"[S]\r\nk=v\rj", {{L"S", {{L"k", L"v\rj"}}}}},
@@ -85,10 +84,8 @@ TEST(EmbeddedSettingsFind, FirstSectionFirstKeyExactNames) {
     const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {
         {L"Java Runtime Environment", L"Main Class", L"a.First"},
         {L"Java Runtime Environment", L"Minimum Version", nullptr},
-        {L"java runtime environment", L"Main Class", nullptr},
-        {L"Java Runtime Environment", L"main class", nullptr},
-        {L"Padded", L"k", nullptr},
-        {L" Padded ", L"k", L"v"},
+        {L"java runtime environment", L"Main Class", nullptr}, {L"Java Runtime Environment", L"main class", nullptr},
+        {L"Padded", L"k", nullptr}, {L" Padded ", L"k", L"v"},
     };
     for (const auto& [section, key, expected] : cases) {
         std::wstring value = L"untouched";
@@ -231,12 +228,10 @@ TEST(EmbeddedCipher, WrongKeyOrDamagedResourceYieldsNothing) {
         std::vector<uint8_t> resource;
     };
     std::vector<Case> cases = {
-        {L"", good}, {L"{1234-abcd}", good}, {L"{1234-ABCD} ", good}, {L"{1234-ABC}", good},
-        {key, {}},
+        {L"", good}, {L"{1234-abcd}", good}, {L"{1234-ABCD} ", good}, {L"{1234-ABC}", good}, {key, {}},
         {key, std::vector<uint8_t>(good.begin(), good.begin() + kResourceOverhead - 1)},
         {key, std::vector<uint8_t>(good.begin(), good.end() - 1)},  // an odd text length
-        {key, std::vector<uint8_t>(good.begin(), good.end() - 2)},
-        {key, good},
+        {key, std::vector<uint8_t>(good.begin(), good.end() - 2)}, {key, good},
     };
     cases.back().resource.resize(good.size() + 2);
     const size_t cipherStart = sizeof(kResourceMagic) + kResourceNonceSize;

@@ -84,10 +84,8 @@ TEST_F(FilesTest, FileInfoCodes) {
     const Case cases[] = {
         {L"", os::kErrorInvalidParameter},
         // Exists in the current folder, but relative paths are never looked up.
-        {native(L"logs/out.txt"), os::kErrorPathNotFound},
-        {at(L"missing.txt"), os::kErrorFileNotFound},
-        {at(L"file.txt"), os::kErrorSuccess},
-        {at(L"logs"), os::kErrorSuccess},
+        {native(L"logs/out.txt"), os::kErrorPathNotFound}, {at(L"missing.txt"), os::kErrorFileNotFound},
+        {at(L"file.txt"), os::kErrorSuccess}, {at(L"logs"), os::kErrorSuccess},
     };
     for (const Case& c : cases) {
         FileInfo info;
@@ -107,9 +105,7 @@ TEST_F(FilesTest, FindsFileInFolder) {
         std::wstring folder, name, expected;
     };
     const Case cases[] = {
-        {bin + kSep, L"x.dll", bin + kSep + L"x.dll"},
-        {bin, L"x.dll", bin + kSep + L"x.dll"},
-        {bin, L"y.dll", L""},
+        {bin + kSep, L"x.dll", bin + kSep + L"x.dll"}, {bin, L"x.dll", bin + kSep + L"x.dll"}, {bin, L"y.dll", L""},
         {bin, L"*.dll", bin + kSep + L"*.dll"},  // the pattern is returned, not the match
         {L"", L"x.dll", L""},
 #ifdef _WIN32

@@ -256,10 +256,8 @@ TEST_F(JavaHostTest, WithoutTheHelpersReportMainIsStaticWithArguments) {
         bool runs;
     };
     const Case cases[] = {
-        {L"app/Records", L"jvm", "nofields", "", true},
-        {L"app/Records", L"jvm", "", "GetStaticFieldID", true},
-        {L"app/InstanceMain", L"jvm", "nofields", "", false},
-        {L"app/InstanceNoArgs", L"jvm_nohelper", "", "", false},
+        {L"app/Records", L"jvm", "nofields", "", true}, {L"app/Records", L"jvm", "", "GetStaticFieldID", true},
+        {L"app/InstanceMain", L"jvm", "nofields", "", false}, {L"app/InstanceNoArgs", L"jvm_nohelper", "", "", false},
         {L"app/StaticNoArgs", L"jvm_nohelper", "", "", false},
     };
     launch_.arguments = {L"a"};

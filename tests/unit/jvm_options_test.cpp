@@ -34,19 +34,15 @@ TEST(VmParametersTest, SplitsAtSpacesOutsideQuotes) {
         Strings expected;
     };
     const Case cases[] = {
-        {L"", {}},
-        {L"   ", {}},
-        {L"-Xmx512m", {L"-Xmx512m"}},
+        {L"", {}}, {L"   ", {}}, {L"-Xmx512m", {L"-Xmx512m"}},
         {L"-Xmx50p -Dapp.title=\"My App\"", {L"-Xmx50p", L"-Dapp.title=\"My App\""}},
         // A "+" extension of an empty value starts with a space: no empty option.
-        {L" -Xmx512m  -ea ", {L"-Xmx512m", L"-ea"}},
-        {L"\"a b\" c", {L"\"a b\"", L"c"}},
+        {L" -Xmx512m  -ea ", {L"-Xmx512m", L"-ea"}}, {L"\"a b\" c", {L"\"a b\"", L"c"}},
         // An unpartnered quote does not quote.
         {L"-Da=\"x y -Xmx1g", {L"-Da=\"x", L"y", L"-Xmx1g"}},
         // A doubled quote right after the closing one belongs to the stretch.
         {L"-Da=\"x\"\" y\" z", {L"-Da=\"x\"\"", L"y\"", L"z"}},
-        {L"-Da=\"1 2\"-\"3 4\" b", {L"-Da=\"1 2\"-\"3 4\"", L"b"}},
-        {L"-Dq=\"\" x", {L"-Dq=\"\"", L"x"}},
+        {L"-Da=\"1 2\"-\"3 4\" b", {L"-Da=\"1 2\"-\"3 4\"", L"b"}}, {L"-Dq=\"\" x", {L"-Dq=\"\"", L"x"}},
         {many, Strings(10000, L"-Dp=\"a b\"")},
     };
     for (const Case& c : cases) EXPECT_EQ(splitVmParameters(c.text), c.expected) << u8(c.text.substr(0, 40));
@@ -58,13 +54,8 @@ TEST(VmParametersTest, StripsQuotePairs) {
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {L"-Dapp.title=\"My App\"", L"-Dapp.title=My App"},
-        {L"\"x\"\"", L"x\""},
-        {L"\"a\" \"b\"", L"a b"},
-        {L"\"\"", L""},
-        {L"a\"b", L"a\"b"},
-        {L"\"a\"\"b\"", L"a\"b\""},
-        {L"no quotes", L"no quotes"},
+        {L"-Dapp.title=\"My App\"", L"-Dapp.title=My App"}, {L"\"x\"\"", L"x\""}, {L"\"a\" \"b\"", L"a b"},
+        {L"\"\"", L""}, {L"a\"b", L"a\"b"}, {L"\"a\"\"b\"", L"a\"b\""}, {L"no quotes", L"no quotes"},
     };
     for (const Case& c : cases) EXPECT_EQ(stripQuotePairs(c.text), c.expected) << u8(c.text);
 }
@@ -77,8 +68,7 @@ TEST(VmParametersTest, ExpandsPercentageOfMemory) {
     };
     const os::MemoryStatus sixtyFourGigabytes{64ull << 30, 128ull << 40};
     const Case cases[] = {
-        {L"-Xmx50p", kFourGigabytes, L"-Xmx2097152K"},
-        {L"-Xmx50P", kFourGigabytes, L"-Xmx2097152K"},
+        {L"-Xmx50p", kFourGigabytes, L"-Xmx2097152K"}, {L"-Xmx50P", kFourGigabytes, L"-Xmx2097152K"},
         {L"-Xmx25:256:512p", kFourGigabytes, L"-Xmx524288K"},  // capped at the maximum
         {L"-Xms1:300p", kFourGigabytes, L"-Xms307200K"},       // raised to the minimum
         {L"-Xmx1:300:200p", kFourGigabytes, L"-Xmx307200K"},   // a minimum above the maximum wins
@@ -87,12 +77,10 @@ TEST(VmParametersTest, ExpandsPercentageOfMemory) {
         // Memory beyond 4 GB counts.
         {L"-Xmx50p", sixtyFourGigabytes, L"-Xmx33554432K"},
         // What 32 bits of kilobytes cannot name stays at the largest value, never wraps.
-        {L"-Xmx50T", sixtyFourGigabytes, L"-Xmx4294967295K"},
-        {L"-Xmx1000000p", kFourGigabytes, L"-Xmx4294967295K"},
+        {L"-Xmx50T", sixtyFourGigabytes, L"-Xmx4294967295K"}, {L"-Xmx1000000p", kFourGigabytes, L"-Xmx4294967295K"},
         {L"-Xmx99999999999999999999p", kFourGigabytes, L"-Xmx4294967295K"},
         {L"-Xmx1:99999999p", kFourGigabytes, L"-Xmx4294967295K"},
-        {L"-Xmx100:0:99999999p", kFourGigabytes, L"-Xmx4194304K"},
-        {L"-Xmxp", kFourGigabytes, L"-Xmx0K"},
+        {L"-Xmx100:0:99999999p", kFourGigabytes, L"-Xmx4194304K"}, {L"-Xmxp", kFourGigabytes, L"-Xmx0K"},
     };
     for (const Case& c : cases) EXPECT_EQ(expandMemoryOption(c.text, c.memory), c.expected) << u8(c.text);
 }
@@ -171,18 +159,13 @@ TEST_F(ClassPathTest, RelativeEntriesAreBesideTheExecutable) {
     };
     const Case cases[] = {
         // However it is written, a relative entry names the file beside the executable.
-        {L"a.jar", {at(L"a.jar")}},
-        {L"\\a.jar", {at(L"a.jar")}},
-        {L".\\a.jar", {at(L"./a.jar")}},
-        {L"lib\\c.jar", {at(L"lib/c.jar")}},
-        {L"lib\\*.jar", {at(L"lib/c.jar")}},
+        {L"a.jar", {at(L"a.jar")}}, {L"\\a.jar", {at(L"a.jar")}}, {L".\\a.jar", {at(L"./a.jar")}},
+        {L"lib\\c.jar", {at(L"lib/c.jar")}}, {L"lib\\*.jar", {at(L"lib/c.jar")}},
         {L".\\lib\\*.jar", {at(L"./lib/c.jar")}},
         // Spaces the layered store puts around a "+" extension are not part of the name.
         {L"a.jar; lib\\c.jar", {at(L"a.jar"), at(L"lib/c.jar")}},
         // Missing files, empty pieces and wildcards without a match add nothing.
-        {L"missing.jar;;lib\\*.zip;a.jar;", {at(L"a.jar")}},
-        {L"", {}},
-        {thousand, Strings(1000, at(L"a.jar"))},
+        {L"missing.jar;;lib\\*.zip;a.jar;", {at(L"a.jar")}}, {L"", {}}, {thousand, Strings(1000, at(L"a.jar"))},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(entries(buildClassPath(c.value, false, exe())), c.expected) << u8(c.value.substr(0, 40));
@@ -291,12 +274,7 @@ TEST_F(RedirectionNamesTest, NamesThatMeanOneFile) {
     LaunchSettings settings;
     settings.outputFile = at(L"logs/out_%yyyy%.log");
     settings.errorFile = at(L"logs/err.log");
-    os::LocalTime time;
-    time.year = 2024;
-    time.month = 3;
-    time.day = 5;
-    time.dayOfWeek = 2;
-    const RedirectionNames names = expandRedirectionNames(settings, time);
+    const RedirectionNames names = expandRedirectionNames(settings, os::LocalTime{2024, 3, 2, 5});
     EXPECT_EQ(names.output, at(L"logs/out_2024.log"));
     EXPECT_EQ(names.error, at(L"logs/err.log"));
 

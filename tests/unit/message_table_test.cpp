@@ -47,8 +47,7 @@ struct Language {
 };
 
 const Language kLanguages[] = {
-    {"en", &kEnglish}, {"de", &kGerman},  {"ja", &kJapanese},
-    {"ko", &kKorean},  {"ru", &kRussian}, {"es", &kSpanish},
+    {"en", &kEnglish}, {"de", &kGerman}, {"ja", &kJapanese}, {"ko", &kKorean}, {"ru", &kRussian}, {"es", &kSpanish},
 };
 
 // The conversion characters of a printf format in order ("%%" is no conversion).
@@ -140,27 +139,18 @@ TEST(LoadStringTest, PicksTheLanguageOfTheMessageLocale) {
         const char* expected;
     };
     const Case cases[] = {
-        {nullptr, nullptr, nullptr, "en"},
-        {nullptr, nullptr, "de_DE.UTF-8", "de"},
-        {nullptr, nullptr, "ja_JP.UTF-8", "ja"},
-        {nullptr, nullptr, "ko_KR.UTF-8", "ko"},
-        {nullptr, nullptr, "ru_RU.UTF-8", "ru"},
-        {nullptr, nullptr, "es_ES.UTF-8", "es"},
-        {nullptr, nullptr, "de", "de"},
-        {nullptr, nullptr, "ru_UA@latin", "ru"},
-        {nullptr, nullptr, "es.UTF-8", "es"},
-        {nullptr, nullptr, "fr_FR.UTF-8", "en"},
-        {nullptr, nullptr, "C", "en"},
-        {nullptr, nullptr, "C.UTF-8", "en"},
+        {nullptr, nullptr, nullptr, "en"}, {nullptr, nullptr, "de_DE.UTF-8", "de"},
+        {nullptr, nullptr, "ja_JP.UTF-8", "ja"}, {nullptr, nullptr, "ko_KR.UTF-8", "ko"},
+        {nullptr, nullptr, "ru_RU.UTF-8", "ru"}, {nullptr, nullptr, "es_ES.UTF-8", "es"},
+        {nullptr, nullptr, "de", "de"}, {nullptr, nullptr, "ru_UA@latin", "ru"}, {nullptr, nullptr, "es.UTF-8", "es"},
+        {nullptr, nullptr, "fr_FR.UTF-8", "en"}, {nullptr, nullptr, "C", "en"}, {nullptr, nullptr, "C.UTF-8", "en"},
         {nullptr, nullptr, "POSIX", "en"},
         {nullptr, nullptr, "kok_IN", "en"},   // Konkani, not Korean
         {nullptr, nullptr, "rue_UA", "en"},   // Rusyn, not Russian
         {nullptr, nullptr, "DE_de", "en"},    // language codes are lower case
-        {"ja_JP.UTF-8", "ko_KR.UTF-8", "de_DE.UTF-8", "ja"},
-        {nullptr, "ko_KR.UTF-8", "de_DE.UTF-8", "ko"},
+        {"ja_JP.UTF-8", "ko_KR.UTF-8", "de_DE.UTF-8", "ja"}, {nullptr, "ko_KR.UTF-8", "de_DE.UTF-8", "ko"},
         {"", "", "ru_RU.UTF-8", "ru"},        // empty counts as unset
-        {"", "es_ES", nullptr, "es"},
-        {"C", "de_DE.UTF-8", "de_DE.UTF-8", "en"},
+        {"", "es_ES", nullptr, "es"}, {"C", "de_DE.UTF-8", "de_DE.UTF-8", "en"},
     };
     LocaleEnvironment environment;
     for (const Case& c : cases) {

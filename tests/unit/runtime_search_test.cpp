@@ -204,12 +204,9 @@ TEST(FindJvmLibraryTest, ProbesTheCandidatesOfEachTypeInOrder) {
     const Case cases[] = {
         {{kClient, kServer}, L"", kClient, false},
         {{kClient + std::wstring(1, kSep) + L"x", kServer}, L"", kServer, true},  // a folder named like the library
-        {{kClient, kServer}, L"server", kServer, true},
-        {{kClient, kServer}, L"favor_server", kServer, true},
-        {{kClient}, L"server", L"", false},
-        {{kClient}, L"favor_server", kClient, false},
-        {{kClassic, kJRockit}, L"", kClassic, false},
-        {{}, L"", L"", false},
+        {{kClient, kServer}, L"server", kServer, true}, {{kClient, kServer}, L"favor_server", kServer, true},
+        {{kClient}, L"server", L"", false}, {{kClient}, L"favor_server", kClient, false},
+        {{kClassic, kJRockit}, L"", kClassic, false}, {{}, L"", L"", false},
 #ifdef _WIN32
         {{kJRockit}, L"server", L"", false},
         {{kJRockit, L"bin\\hotspot\\jvm.dll"}, L"favor_server", L"bin\\hotspot\\jvm.dll", false},
@@ -257,12 +254,11 @@ TEST(RegistryFilterTest, BoundsAreInclusiveAndOpenBoundsDoNotBound) {
     };
     const Case cases[] = {
         {L"1.6", L"1.7", L"1.5.0_22", false}, {L"1.6", L"1.7", L"1.6.0_45", true},
-        {L"1.6", L"1.7", L"1.7.0_80", true},  {L"1.6", L"1.7", L"1.8.0_151", false},
+        {L"1.6", L"1.7", L"1.7.0_80", true}, {L"1.6", L"1.7", L"1.8.0_151", false},
         {L"1.6", L"1.6.0.45", L"1.6.0_45", true}, {L"1.6.0.45", L"any", L"1.6", false},
         // An absent maximum (0.0.0.0) bounds nothing, like "any".
-        {L"", L"", L"17.0.15", true},         {L"11", L"", L"25", true},
-        {L"11", L"", L"1.8", false},          {L"", L"", L"jre", true},
-        {L"any", L"any", L"2147483647", true},
+        {L"", L"", L"17.0.15", true}, {L"11", L"", L"25", true},
+        {L"11", L"", L"1.8", false}, {L"", L"", L"jre", true}, {L"any", L"any", L"2147483647", true},
     };
     for (const Case& c : cases) {
         const LaunchSettings s = settingsWith(L"", L"", L"", c.minimum, c.maximum);
@@ -278,15 +274,9 @@ TEST(RegistryFilterTest, KindAndProviderSettingsChooseTheRoots) {
         const char* roots;  // indexes into kRegistryRoots, in search order
     };
     const Case cases[] = {
-        {L"", L"", "01"},
-        {L"only_JRE", L"", "1"},
-        {L"only_JDK", L"", "0"},
-        {L"favor_JDK", L"", "01"},
+        {L"", L"", "01"}, {L"only_JRE", L"", "1"}, {L"only_JDK", L"", "0"}, {L"favor_JDK", L"", "01"},
         {L"Only_JRE", L"", ""},  // not a known value: no kind is searched
-        {L"", L"FAVOR_IBM", "01234"},
-        {L"only_JRE", L"favor_ibm", "124"},
-        {L"", L"jrockit", "23"},
-        {L"", L"ibm", "4"},
+        {L"", L"FAVOR_IBM", "01234"}, {L"only_JRE", L"favor_ibm", "124"}, {L"", L"jrockit", "23"}, {L"", L"ibm", "4"},
         {L"", L"any", "01234"},
     };
     for (const Case& c : cases) {
@@ -343,10 +333,8 @@ TEST(CandidateOrderTest, PreferredVersionsPickFromTheOrderedList) {
         const wchar_t* selected;               // runtimeFolder of the selected one
     };
     const Case cases[] = {
-        {{L"1.8", L"1.8.0_151"}, L"1.8", L"1.8.0_151"},
-        {{L"1.7.0_80", L"1.6.0_45"}, L"", L"1.7.0_80"},
-        {{L"1.7.0_80", L"1.6.0_45"}, L"1.6;1.7", L"1.6.0_45"},
-        {{L"1.7.0_80", L"1.6.0_45"}, L"1.5", L"1.7.0_80"},
+        {{L"1.8", L"1.8.0_151"}, L"1.8", L"1.8.0_151"}, {{L"1.7.0_80", L"1.6.0_45"}, L"", L"1.7.0_80"},
+        {{L"1.7.0_80", L"1.6.0_45"}, L"1.6;1.7", L"1.6.0_45"}, {{L"1.7.0_80", L"1.6.0_45"}, L"1.5", L"1.7.0_80"},
         {{L"1.6.0_45", L"1.7.0_80"}, L";1.6", L"1.7.0_80"},  // the empty first item matches at once
         {{L"1.6.0_45", L"1.7.0_80"}, L"1.5;1.6.0.45", L"1.6.0_45"},
     };
@@ -373,8 +361,7 @@ TEST_F(RuntimeSearchTest, RegistryRootsAreFilteredAndOnlyTheWantedOnesOpened) {
         {L"1.6.0_45", L"", true},                       // "JavaHome" empty: skipped
         {L"1.6.0_46", jre16, false},                     // no "JavaHome": skipped
         {L"1.6.0_47", temp.path(L"missing")},           // no library: skipped
-        {L"1.7.0_80", jre17.substr(0, jre17.size() - 1)},
-        {L"1.8.0_151", jre18},
+        {L"1.7.0_80", jre17.substr(0, jre17.size() - 1)}, {L"1.8.0_151", jre18},
     };
     std::vector<RuntimeCandidate> list;
     const LaunchSettings bounded = settingsWith(L"", L"", L"", L"1.6", L"1.7");
@@ -552,8 +539,7 @@ TEST(ReleaseFileTest, ReadsTheKeysAndRecognisesTheIbmFamily) {
         {"IMPLEMENTOR=\"Eclipse Adoptium\"\nJVM_VARIANT=\"Openj9\"\nJAVA_VERSION=\"21\"", "21", true},
         {"IMPLEMENTOR_VERSION=\"IBM Semeru Runtime Open Edition\"\n", "", true},
         {"IMPLEMENTOR=\"Kibmo Labs\"\nJAVA_VERSION = 9 \n", "9", false},
-        {"JAVA_VERSION\nnoise=\"\nIMPLEMENTOR=", "", false},
-        {"", "", false},
+        {"JAVA_VERSION\nnoise=\"\nIMPLEMENTOR=", "", false}, {"", "", false},
     };
     for (const Case& c : cases) {
         const std::string text = c.text;

@@ -27,16 +27,13 @@ TEST(SplashSelection, PlanFromImagePreferenceLibraryAndPlatform) {
     };
     const Case cases[] = {
         // No image: nothing at all, whatever else is set.
-        {L"", true, true, true, false, false},
-        {L"", true, true, false, false, false},
+        {L"", true, true, true, false, false}, {L"", true, true, false, false, false},
         // Windows: native only when preferred and present; the own window otherwise and
         // as the fallback when the native one does not start.
-        {L"splash.png", true, true, true, true, true},
-        {L"splash.png", false, true, true, false, true},
+        {L"splash.png", true, true, true, true, true}, {L"splash.png", false, true, true, false, true},
         {L"splash.png", true, false, true, false, true},
         // Linux: the native splash is the only one, preferred or not.
-        {L"splash.png", false, true, false, true, false},
-        {L"splash.png", true, true, false, true, false},
+        {L"splash.png", false, true, false, true, false}, {L"splash.png", true, true, false, true, false},
         {L"splash.png", true, false, false, false, false},
     };
     for (const Case& c : cases) {

@@ -30,10 +30,8 @@ TEST(TraceLineTest, IsOneUtf8LineWhateverThePartsHold) {
         std::string shown;
     };
     const Case cases[] = {
-        {L"plain", "plain"},
-        {L"C:\\Program Files\\Java\\", "C:\\Program Files\\Java\\"},
-        {L"two\r\nlines", "two\\r\\nlines"},
-        {L"tab\there", "tab\\there"},
+        {L"plain", "plain"}, {L"C:\\Program Files\\Java\\", "C:\\Program Files\\Java\\"},
+        {L"two\r\nlines", "two\\r\\nlines"}, {L"tab\there", "tab\\there"},
         {std::wstring(L"nul\0bell\a", 9) + L"\x1b\x7f", "nul\\x00bell\\x07\\x1B\\x7F"},
         {L"\u00fcber \u65e5\u672c", "\xc3\xbc" "ber \xe6\x97\xa5\xe6\x9c\xac"},
     };
