@@ -179,6 +179,9 @@ TEST(Utf16Le, EncodesAndDecodesSurrogatePairs) {
     const std::vector<uint8_t> bytes = toUtf16LeBytes(kNonBmpText);
     EXPECT_EQ(hex(bytes), "4100ac203dd800de");
     EXPECT_EQ(fromUtf16LeBytes(bytes.data(), bytes.size()), kNonBmpText);
+    const std::wstring last = L"\uFFFF\U0010FFFF";  // the last unit alone, the last pair
+    EXPECT_EQ(hex(toUtf16LeBytes(last)), "ffffffdbffdf");
+    EXPECT_EQ(fromUtf16LeBytes(fromHex("ffffffdbffdf").data(), 6), last);
 
     // Unpaired surrogates survive as single units.
     const std::vector<uint8_t> lone = fromHex("00d84100");

@@ -108,6 +108,19 @@ TEST_F(JavaHostTest, FindClassWhenTheLauncherHelperCannotHelp) {
     }
 }
 
+TEST_F(JavaHostTest, EveryCreationFailureIsExplained) {
+    const std::pair<const char*, const wchar_t*> cases[] = {
+        {"-1", L"unknown"},           {"-2", L"thread detached from VM"}, {"-3", L"JNI version error"},
+        {"-4", L"not enough memory"}, {"-5", L"VM already created"},      {"-6", L"invalid arguments"},
+        {"-7", L""}};
+    for (const auto& [code, reason] : cases) {
+        control("TESTJVM_CREATE_RESULT", code);
+        EXPECT_EQ(run(), 1) << code;
+        expectShown((L"JNI exception: failed to create the Java VM\nReason: " + std::wstring(reason) + L".\n").c_str());
+        EXPECT_FALSE(loggedStarting("DestroyJavaVM")) << "nothing was created";
+    }
+}
+
 TEST_F(JavaHostTest, LibraryProblemsAreReported) {
     const std::wstring missing = folder_.path(L"no-such") + os::kPathSeparator + L"jvm.lib";
     const std::wstring noEntry = L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n";
@@ -143,8 +156,12 @@ TEST_F(JavaHostTest, FailuresBeforeMainEndTheLaunch) {
         // The configured name reaches the message, not its bytes read through a code page.
         {L"app/Fehlt\u20ac", L"jvm_nohelper", "", "java.lang.NoClassDefFoundError: app/Fehlt\xE2\x82\xAC",
          L"Could not find the main class app/Fehlt\u20ac.\n"},
-        // A missing main is told in words, even when the virtual machine described nothing.
+        // A missing main is told in words, even when the virtual machine described nothing;
+        // a throwing static initializer explains itself.
+        {L"app/NoMain", L"jvm", "", "java.lang.NoSuchMethodError: main", kNoMainMessage},
         {L"app/NoMainQuiet", L"jvm", "", nullptr, kNoMainMessage},
+        {L"app/BadInit", L"jvm", "", "java.lang.ExceptionInInitializerError: static initializer of app.BadInit threw",
+         nullptr},
         {L"app/Records", L"jvm", "NewObjectArray", "java.lang.OutOfMemoryError: injected failure of NewObjectArray",
          nullptr},
         {L"app/Records", L"jvm_nohelper", "GetStringUTFChars",
@@ -327,7 +344,6 @@ TEST_F(JavaHostTest, TheTraceNamesEachDecidingResult) {
         if (c.alsoLogged) EXPECT_TRUE(logged(c.alsoLogged)) << c.alsoLogged;
         // Only a helper without the fields leaves the form unsaid.
         EXPECT_EQ(text.find("(not said)") != std::string::npos, std::string(c.helper) == "nofields") << text;
-        if (*c.createResult) EXPECT_FALSE(loggedStarting("DestroyJavaVM")) << "nothing was created";
     }
 }
 

@@ -138,6 +138,7 @@ const std::u16string kMixedUnits = u"a\u00e9\u20ac\U0001F600z";
 TEST(Utf16Units, Conversions) {
     const std::pair<std::wstring, std::u16string> cases[] = {
         {L"", u""}, {kMixed, kMixedUnits}, {L"\u65e5\u672c\u8a9e \u0434\u0430", u"\u65e5\u672c\u8a9e \u0434\u0430"},
+        {L"\uFFFF\U0010FFFF", u"\uFFFF\U0010FFFF"},  // the last unit alone, the last pair
         {std::wstring(1, L'\0') + L"x", std::u16string(1, u'\0') + u"x"},
         // Unpaired surrogates survive as they are, in both directions.
         {std::wstring(1, static_cast<wchar_t>(0xD800)) + L"b", std::u16string(1, static_cast<char16_t>(0xD800)) + u"b"},

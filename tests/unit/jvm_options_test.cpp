@@ -243,6 +243,7 @@ TEST_F(JvmOptionsTest, EmptyClassPathReportsAndProducesNothing) {
     settings.outputFile = L"out.log";
     settings.outputAppend = true;
     settings.errorFile = L"err.log";
+    settings.errorAppend = true;
     settings.cmd = L"extra";
     JvmOptions jvm;
     jvm.options.push_back("-Djava.library.path=kept");
@@ -255,7 +256,7 @@ TEST_F(JvmOptionsTest, EmptyClassPathReportsAndProducesNothing) {
     EXPECT_EQ(arguments, Strings{L"first"});
     EXPECT_TRUE(settings.outputFile.empty());
     EXPECT_TRUE(settings.errorFile.empty());
-    EXPECT_FALSE(settings.outputAppend);
+    EXPECT_FALSE(settings.outputAppend || settings.errorAppend);
 }
 
 TEST_F(JvmOptionsTest, EmbeddedJarAloneIsAClassPath) {

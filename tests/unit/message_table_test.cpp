@@ -92,15 +92,6 @@ TEST_P(MessageTableTest, HasEveryIdTranslatedAndFormatsLikeEnglish) {
 INSTANTIATE_TEST_SUITE_P(AllLanguages, MessageTableTest, ::testing::ValuesIn(kLanguages),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// "Please  download" carries two blanks in the English reference text; an editor's
-// tidy-up must not remove them.
-TEST(MessageTableEnglishTest, KeepsTheDoubleBlankOfTheDownloadRequest) {
-    for (size_t i : {206u - kFirstId, 207u - kFirstId}) {
-        EXPECT_NE(kEnglish[i].text.find(L"Please  download and install a JRE"),
-                  std::wstring::npos);
-    }
-}
-
 #ifndef _WIN32
 // Sets or clears the three locale variables for one test and restores them afterwards.
 class LocaleEnvironment {

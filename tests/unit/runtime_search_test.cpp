@@ -341,12 +341,14 @@ TEST(CandidateOrderTest, PreferredVersionsPickFromTheOrderedList) {
     EXPECT_EQ(selectCandidate(empty, settingsWith()), nullptr);
 }
 
-// The choices the settings make among registered runtimes are tested against the Windows
+// More choices the settings make among registered runtimes are tested against the Windows
 // registry under Wine (win32/registry_search_test.cpp).
-TEST_F(RuntimeSearchTest, RegistryRootsAreFilteredAndOnlyTheWantedOnesOpened) {
+TEST_F(RuntimeSearchTest, RegistryRootsAreFilteredProbedAndOrdered) {
     const std::wstring jre16 = makeRuntime(temp, L"jre16", {kClient});
     const std::wstring jre17 = makeRuntime(temp, L"jre17", {kClient});
     const std::wstring jre18 = makeRuntime(temp, L"jre18", {kClient, kServer});
+    const std::wstring jdk16 = makeRuntime(temp, L"jdk16", {std::wstring(L"jre") + kSep + kServer});
+    registry.roots[kRegistryRoots[0].path] = {{L"1.6.0_10", jdk16}};
     registry.roots[kJavaSoftJre] = {
         {L"1.5.0_22", jre16},
         {std::wstring(300, L'x'), jre18, true, true},  // a name that cannot be read hides nothing
@@ -362,6 +364,12 @@ TEST_F(RuntimeSearchTest, RegistryRootsAreFilteredAndOnlyTheWantedOnesOpened) {
     EXPECT_EQ(u8(list[0].runtimeFolder), u8(jre17));
     EXPECT_EQ(u8(search(bounded)), u8(jre17 + kClient));
 
+    // favor_server: the JDK's server JVM goes before the newer JRE, which the JavaSoft
+    // JRE keys probe client first; alone, that JRE yields its server JVM in the end.
+    EXPECT_EQ(u8(search(settingsWith(L"favor_server"))), u8(jdk16 + L"jre" + kSep + kServer));
+    EXPECT_EQ(u8(search(settingsWith(L"favor_server", L"only_JRE"))), u8(jre18 + kServer));
+
+    // Only the roots of the wanted kinds are opened.
     registry.opened.clear();
     EXPECT_EQ(u8(search(settingsWith(L"", L"only_JRE"))), u8(jre18 + kClient));
     EXPECT_EQ(registry.opened, std::vector<std::wstring>{kJavaSoftJre});
@@ -763,21 +771,6 @@ TEST_F(RuntimeSearchTest, TheTraceNamesEveryProbeAndWhyEachRuntimeWasDroppedOrTa
         L"runtime:   entry \"17.0.2.8\" (hotspot\\MSI\\Path): no JVM library for JVM Type default, dropped",
         L"runtime: the prompt ended without a runtime",
     });
-}
-
-TEST_F(RuntimeSearchTest, TheTraceChangesNoOutcome) {
-    const std::wstring jre17 = makeRuntime(temp, L"jre17", {kClient, kServer});
-    registry.roots[kJavaSoftJre] = {{L"1.7.0_80", jre17}, {L"1.8", jre17}};
-    const LaunchSettings cases[] = {settingsWith(), settingsWith(L"server", L"", L"", L"1.8"),
-                                    settingsWith(L"", L"", L"", L"1.9")};
-    for (const LaunchSettings& s : cases) {
-        const std::wstring off = search(s);
-        const RuntimeSearchResult offResult = result;
-        testing::TraceCapture capture;
-        EXPECT_EQ(u8(search(s)), u8(off));
-        EXPECT_EQ(result.startPairedLauncher, offResult.startPairedLauncher);
-        EXPECT_FALSE(capture.text().empty());
-    }
 }
 
 }  // namespace
