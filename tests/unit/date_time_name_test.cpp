@@ -17,24 +17,9 @@ using Kind = PictureRun::Kind;
 
 std::string u8(const std::wstring& s) { return os::toUtf8(s); }
 
-os::LocalTime makeTime(uint16_t year, uint16_t month, uint16_t dayOfWeek, uint16_t day, uint16_t hour,
-                       uint16_t minute, uint16_t second, uint16_t milliseconds) {
-    os::LocalTime t;
-    t.year = year;
-    t.month = month;
-    t.dayOfWeek = dayOfWeek;
-    t.day = day;
-    t.hour = hour;
-    t.minute = minute;
-    t.second = second;
-    t.milliseconds = milliseconds;
-    return t;
-}
-
-// Tuesday, 2024-03-05 14:07:09.005.
-const os::LocalTime kAfternoon = makeTime(2024, 3, 2, 5, 14, 7, 9, 5);
-// Sunday, 2005-01-02 00:05:03.120.
-const os::LocalTime kMidnight = makeTime(2005, 1, 0, 2, 0, 5, 3, 120);
+// Tuesday, 2024-03-05 14:07:09.005, and Sunday, 2005-01-02 00:05:03.120.
+const os::LocalTime kAfternoon{2024, 3, 2, 5, 14, 7, 9, 5};
+const os::LocalTime kMidnight{2005, 1, 0, 2, 0, 5, 3, 120};
 
 std::string show(const std::vector<PictureRun>& runs) {
     std::string out;
@@ -51,17 +36,10 @@ TEST(DateTimePictureTest, SplitsIntoRuns) {
         const char* runs;
     };
     const Case cases[] = {
-        {L"yyyyMMdd_HHmmss", "D[yyyy]D[MM]D[dd]T[_]H[HH]H[mm]H[ss]"},
-        {L"hh tt", "H[hh]T[ ]H[tt]"},
-        {L"'log' yyyy", "T[log ]D[yyyy]"},
-        {L"'a''b'", "T[a'b]"},
-        {L"a''b", "T[ab]"},
-        {L"'abc", "T[abc]"},
-        {L"x'", "T[x]"},
-        {L"xyz", "T[x]D[y]T[z]"},
-        {L"HH'h'mm", "H[HH]T[h]H[mm]"},
-        {L"ggMMMMddddd", "D[gg]D[MMMM]D[ddddd]"},
-        {L"", ""},
+        {L"yyyyMMdd_HHmmss", "D[yyyy]D[MM]D[dd]T[_]H[HH]H[mm]H[ss]"}, {L"hh tt", "H[hh]T[ ]H[tt]"},
+        {L"'log' yyyy", "T[log ]D[yyyy]"}, {L"'a''b'", "T[a'b]"}, {L"a''b", "T[ab]"}, {L"'abc", "T[abc]"},
+        {L"x'", "T[x]"}, {L"xyz", "T[x]D[y]T[z]"}, {L"HH'h'mm", "H[HH]T[h]H[mm]"},
+        {L"ggMMMMddddd", "D[gg]D[MMMM]D[ddddd]"}, {L"", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(show(splitDateTimePicture(c.picture)), c.runs) << u8(c.picture);
 }
@@ -82,8 +60,7 @@ TEST(DateTimePictureTest, NumericPicturesOfTheLocaleFunctions) {
         {L"a''b", kAfternoon, L"ab", false},
         {L"d", kAfternoon, L"5", true},    {L"dd", kAfternoon, L"05", true},  {L"M", kMidnight, L"1", true},
         {L"MM", kMidnight, L"01", true},   {L"y", kMidnight, L"05", true},     {L"yy", kMidnight, L"05", true},
-        {L"yyyy", kMidnight, L"2005", true}, {L"yyyyy", kAfternoon, L"2024", true},
-        {L"'d'd", kAfternoon, L"d5", true},
+        {L"yyyy", kMidnight, L"2005", true}, {L"yyyyy", kAfternoon, L"2024", true}, {L"'d'd", kAfternoon, L"d5", true},
     };
     for (const Case& c : cases) {
         const std::wstring result =
@@ -124,24 +101,20 @@ TEST(DateTimeNameTest, ExpandsNames) {
         {L"C:\\logs\\out_%yyyyMMdd_HHmmss%.log", L"C:\\logs\\out_20240305_140709.log"},
         {L"%HHmmss.L%", L"140709.5"},  // milliseconds without leading zeros
         {L"out%.log", L"out.log"},      // one "%" is dropped, nothing else changes
-        {L"plain.log", L"plain.log"},
-        {L"%%x", L"x"},
+        {L"plain.log", L"plain.log"}, {L"%%x", L"x"},
         {L"a%dd%b%MM%c", L"a05%b%03c"},  // first to last "%"; the "%" signs between are copied
-        {L"%'log' yyyy%.txt", L"log 2024.txt"},
-        {L"%'It''s' HH%", L"It's 14"},
+        {L"%'log' yyyy%.txt", L"log 2024.txt"}, {L"%'It''s' HH%", L"It's 14"},
     };
     for (const Case& c : cases) EXPECT_EQ(expandDateTimeName(c.name, kAfternoon), c.expected) << u8(c.name);
 }
 
-TEST(DateTimeNameTest, TimeMarkerIsNotTakenForAMonth) {
+TEST(DateTimeNameTest, TimeMarkerIsNotTakenForAMonthAndLongPicturesComeOutWhole) {
     // Formatting the whole picture for the time and then again for the date would turn
     // the "M" of "PM" into the month.
     const std::wstring marker = os::formatTimePicture(L"tt", kAfternoon);
     EXPECT_EQ(expandDateTimeName(L"%hh tt%", kAfternoon), L"02 " + marker);
     EXPECT_EQ(expandDateTimeName(L"%h:mm tt MM%", kAfternoon), L"2:07 " + marker + L" 03");
-}
 
-TEST(DateTimeNameTest, LongPictures) {
     const std::wstring text(300, L'x');
     EXPECT_EQ(expandDateTimeName(L"a%" + text + L"%b", kAfternoon), L"a" + text + L"b");
 

@@ -59,38 +59,31 @@ TEST(IniReaderTest, LookupFollowsTheProfileRules) {
         {"ASCII case is ignored", L"[Java Runtime]\r\nMin Version=1.8\r\n", L"JAVA runtime", L"min VERSION", L"1.8"},
         {"other letters keep their case", L"[S\u00e9]\r\nK\u00c9=1\r\n", L"S\u00c9", L"K\u00c9", L""},
         {"only ASCII folded", L"[S\u00e9]\r\nK\u00c9=1\r\n", L"s\u00e9", L"k\u00c9", L"1"},
-        {"first key wins", dup, L"A", L"x", L"1"},
-        {"entry without value hides a later one", dup, L"A", L"flag", L""},
+        {"first key wins", dup, L"A", L"x", L"1"}, {"entry without value hides a later one", dup, L"A", L"flag", L""},
         {"later section of the same name is not searched", dup, L"A", L"y", L""},
         {"other section", dup, L"B", L"y", L"2"},
         {"blanks around names and values", L"  [ S ]  \r\n \t k \v = \f v  w \x1a\r\n", L"S", L"k", L"v  w"},
         {"blanks around requested names", L"[S]\r\nk=v\r\n", L"\t S\x1a", L" k\r", L"v"},
         {"no-break space is no blank", L"[S]\r\nk\u00a0=\u00a0v\r\n", L"S", L"k\u00a0", L"\u00a0v"},
         {"comment line is an entry", L"[S]\r\n; k=1\r\nk=2\r\n;c=3\r\n", L"S", L";c", L"3"},
-        {"comment does not hide a key", L"[S]\r\n; k=1\r\nk=2\r\n", L"S", L"k", L"2"},
+        {"comment does not hide a key", L"[S]\r\n; k=1\r\nk=2\r\n;c=3\r\n", L"S", L"k", L"2"},
         {"header with text after it", brackets, L"S", L"k", L"1"},
         {"header name up to the last bracket", brackets, L"a]b", L"k", L"2"},
-        {"nested brackets", brackets, L"[x]", L"k", L"3"},
-        {"equals sign in a header", brackets, L"a=b", L"k", L"4"},
+        {"nested brackets", brackets, L"[x]", L"k", L"3"}, {"equals sign in a header", brackets, L"a=b", L"k", L"4"},
         {"unclosed header is an entry", brackets, L"Open", L"k", L""},
-        {"unclosed header stays in its section", brackets, L"a=b", L"k", L"4"},
         {"entries before the first header", L"k=0\r\n[]\r\nk=1\r\n[S]\r\nk=2\r\n", L" ", L"k", L"0"},
-        {"CR line ends", L"[S]\rA=1\rB=2", L"S", L"B", L"2"},
-        {"LF line ends", L"[S]\nA=1\nB=2\n", L"S", L"B", L"2"},
+        {"CR line ends", L"[S]\rA=1\rB=2", L"S", L"B", L"2"}, {"LF line ends", L"[S]\nA=1\nB=2\n", L"S", L"B", L"2"},
         {"mixed line ends", L"[S]\n\rA=1\r\r\nB=2", L"S", L"B", L"2"},
-        {"no final line break", L"[S]\r\nB=2", L"S", L"B", L"2"},
         {"equals sign in a value", L"[S]\r\nk=a=b\r\n", L"S", L"k", L"a=b"},
         {"empty key name", L"[S]\r\n  =  v\r\n", L"S", L"", L"v"},
         {"inner blanks of names count", L"[S]\r\na b=c\r\n", L"S", L"a  b", L""},
-        {"section name ends at a null", nulls, L"S", L"k", L"1"},
-        {"key name ends at a null", nulls, L"T", L"k", L"1"},
+        {"section name ends at a null", nulls, L"S", L"k", L"1"}, {"key name ends at a null", nulls, L"T", L"k", L"1"},
         {"value ends at a null", nulls, L"T", L"v", L"ab"},
         {"quote rule after the null cut", nulls, L"T", L"q", L"\"ab"},
         {"quotes before a null", nulls, L"T", L"r", L"ab"},
         {"blank before a null stays in the name", nulls, L"T", L"b", L""},
         {"requested name ends at a null", nulls, L"T", L"k\0zz"s, L"1"},
         {"very long value", L"[S]\r\nk=" + longValue + L"\r\n", L"S", L"k", longValue},
-        {"missing section", L"[S]\r\nk=1\r\n", L"T", L"k", L""},
         {"empty text", L"", L"S", L"k", L""},
     };
     for (const LookupCase& c : cases) {
@@ -115,12 +108,10 @@ TEST(IniReaderTest, DecodesEveryFormOfFile) {
         {"UTF-8 with mark", "\xEF\xBB\xBFk=\xC3\xA9\xF0\x9F\x98\x80", L"k=\u00e9\U0001F600"},
         {"UTF-16 LE with mark", utf16(L"k=\u00e9\U0001F600", false), L"k=\u00e9\U0001F600"},
         {"UTF-16 BE with mark", utf16(L"k=\u00e9", true), L"k=\u00e9"},
-        {"odd last byte of UTF-16", utf16(L"k=v", false) + "A", L"k=v"},
-        {"mark alone", "\xFF\xFE", L""},
+        {"odd last byte of UTF-16", utf16(L"k=v", false) + "A", L"k=v"}, {"mark alone", "\xFF\xFE", L""},
         {"UTF-8 without mark", "k=\xC3\xA9", L"k=\u00e9"},
         {"not UTF-8: code page 1252", "k=\xE9\x80\x81\x9F", L"k=\u00e9\u20ac\u0081\u0178"},
-        {"half a mark", "\xEF\xBB", L"\u00ef\u00bb"},
-        {"second mark is text", "\xEF\xBB\xBF\xEF\xBB\xBFk", L"\uFEFFk"},
+        {"half a mark", "\xEF\xBB", L"\u00ef\u00bb"}, {"second mark is text", "\xEF\xBB\xBF\xEF\xBB\xBFk", L"\uFEFFk"},
         {"UTF-16 without mark is 8-bit text", "k\0=\0v\0"s, L"k\0=\0v\0"s},
         {"surrogate: last byte starts over", "\xEF\xBB\xBF\xED\xA0\x80", L"\uFFFD\uFFFD"},
         {"above U+10FFFF", "\xEF\xBB\xBF\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD"},
@@ -136,12 +127,9 @@ TEST(IniReaderTest, DecodesEveryFormOfFile) {
 }
 
 TEST(IniReaderTest, TruncatesToTheBufferLessItsNull) {
-    EXPECT_EQ(jl::truncateProfileValue(L"value", 0), L"");
-    EXPECT_EQ(jl::truncateProfileValue(L"value", 1), L"");
-    EXPECT_EQ(jl::truncateProfileValue(L"value", 2), L"v");
-    EXPECT_EQ(jl::truncateProfileValue(L"value", 5), L"valu");
-    EXPECT_EQ(jl::truncateProfileValue(L"value", 6), L"value");
-    EXPECT_EQ(jl::truncateProfileValue(L"value", static_cast<size_t>(-1)), L"value");
+    const std::pair<size_t, const wchar_t*> cases[] = {
+        {0, L""}, {1, L""}, {2, L"v"}, {5, L"valu"}, {6, L"value"}, {static_cast<size_t>(-1), L"value"}};
+    for (const auto& [size, expected] : cases) EXPECT_EQ(jl::truncateProfileValue(L"value", size), expected) << size;
     // A pair is cut like any two units, so that a caller who doubles the buffer while it
     // comes back full still gets the whole value.
     const std::wstring smiley = L"x\U0001F600";
@@ -212,7 +200,7 @@ protected:
     jl::testing::TempFolder folder_;
 };
 
-TEST_F(ProfileFileTest, WritesAndReadsBack) {
+TEST_F(ProfileFileTest, WritesAndReadsBackAndKeepsUtf16) {
     const std::wstring file = folder_.path(L"app.ini");
     EXPECT_EQ(jl::os::readProfileString(L"S", L"k", file, 256), L"");
     ASSERT_TRUE(jl::os::writeProfileString(L"S", L"k", L"first", file));
@@ -224,14 +212,12 @@ TEST_F(ProfileFileTest, WritesAndReadsBack) {
     EXPECT_EQ(jl::os::readProfileString(L"T", L"k", file, 256), L"other");
     EXPECT_EQ(jl::os::readProfileString(L"S", L"k", file, 4), L"sec");
     EXPECT_EQ(jl::os::readProfileString(L"S", L"k", file, 0), L"");
-}
 
-TEST_F(ProfileFileTest, KeepsUtf16) {
-    const std::wstring file = folder_.write(L"wide.ini", utf16(L"[S]\r\nk=\u0416\r\n", false));
-    ASSERT_TRUE(jl::os::writeProfileString(L"S", L"j", L"\u00e9", file));
+    const std::wstring wide = folder_.write(L"wide.ini", utf16(L"[S]\r\nk=\u0416\r\n", false));
+    ASSERT_TRUE(jl::os::writeProfileString(L"S", L"j", L"\u00e9", wide));
     EXPECT_EQ(contents(L"wide.ini").substr(0, 2), "\xFF\xFE");
-    EXPECT_EQ(jl::os::readProfileString(L"S", L"k", file, 256), L"\u0416");
-    EXPECT_EQ(jl::os::readProfileString(L"S", L"j", file, 256), L"\u00e9");
+    EXPECT_EQ(jl::os::readProfileString(L"S", L"k", wide, 256), L"\u0416");
+    EXPECT_EQ(jl::os::readProfileString(L"S", L"j", wide, 256), L"\u00e9");
 }
 
 TEST_F(ProfileFileTest, FailsWithoutChangingAnything) {

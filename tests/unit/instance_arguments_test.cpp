@@ -26,20 +26,13 @@ List roundTrip(const List& arguments) {
 std::wstring ofUnits(size_t units) { return std::wstring(units, L'x'); }
 
 TEST(InstanceArguments, ListsComeBackUnchanged) {
-    struct Case {
-        List written;
-        List read;
+    // No arguments arrive as one empty string: the list's end marker alone.
+    EXPECT_EQ(roundTrip({}), List{L""});
+    const List cases[] = {
+        {L""}, {L"one"}, {L"C:\\Docs\\a b.txt", L"-flag", L"x"}, {L"", L"after an empty first"},
+        {L"\u00fc\u00df\u20ac", L"\u65e5\u672c", L"\U0001F600"},
     };
-    const Case cases[] = {
-        // No arguments arrive as one empty string: the list's end marker alone.
-        {{}, {L""}},
-        {{L""}, {L""}},
-        {{L"one"}, {L"one"}},
-        {{L"C:\\Docs\\a b.txt", L"-flag", L"x"}, {L"C:\\Docs\\a b.txt", L"-flag", L"x"}},
-        {{L"", L"after an empty first"}, {L"", L"after an empty first"}},
-        {{L"\u00fc\u00df\u20ac", L"\u65e5\u672c", L"\U0001F600"}, {L"\u00fc\u00df\u20ac", L"\u65e5\u672c", L"\U0001F600"}},
-    };
-    for (const Case& c : cases) EXPECT_EQ(roundTrip(c.written), c.read);
+    for (const List& c : cases) EXPECT_EQ(roundTrip(c), c);
 }
 
 TEST(InstanceArguments, LayoutIsUtf16WithNulSeparatorsAndTheRestZeroed) {
@@ -93,6 +86,7 @@ TEST(InstanceArguments, ReadingWhateverAWriterLeft) {
         bool wellFormed;
         List read;
     };
+    const Area beyondTheSize = {'a', 0, 'b', 0, 0, 0, 0, 0};
     const Case cases[] = {
         {"all garbage", Area(kArgumentAreaSize, 0xFF), false, {}},
         {"all zero", Area(kArgumentAreaSize, 0), true, {L""}},
@@ -100,8 +94,10 @@ TEST(InstanceArguments, ReadingWhateverAWriterLeft) {
         {"a NUL in the last unit only", Area{'a', 0, 'b', 0, 0, 0}, false, {}},
         {"the list's end in the last unit", Area{'a', 0, 0, 0, 0, 0}, true, {L"a"}},
         {"an odd byte after the last unit", Area{'a', 0, 0, 0, 0, 0, 0x41}, true, {L"a"}},
-        {"one byte", Area{0}, false, {}},
-        {"nothing", Area{}, false, {}},
+        {"one byte", Area{0}, false, {}}, {"nothing", Area{}, false, {}},
+        // The reader must not look past the size it is given.
+        {"the list's end beyond the size", Area(beyondTheSize.begin(), beyondTheSize.begin() + 4), false, {}},
+        {"the list's end at the size", beyondTheSize, true, {L"ab"}},
     };
     for (const Case& c : cases) {
         List read = {L"untouched"};
@@ -119,15 +115,6 @@ TEST(InstanceArguments, ReadingWhateverAWriterLeft) {
 #else
     EXPECT_EQ(read[0], std::wstring(L"\U00010000") + static_cast<wchar_t>(0xDC00));
 #endif
-}
-
-TEST(InstanceArguments, ReadingStopsAtTheGivenSize) {
-    // The list's end lies beyond the size the reader is given: it must not be found.
-    const Area bytes = {'a', 0, 'b', 0, 0, 0, 0, 0};
-    List read;
-    EXPECT_FALSE(readArgumentArea(bytes.data(), 4, read));
-    EXPECT_TRUE(readArgumentArea(bytes.data(), 8, read));
-    EXPECT_EQ(read, List{L"ab"});
 }
 
 TEST(SingleInstance, WhenItAppliesAndWhatItIsKeyedBy) {

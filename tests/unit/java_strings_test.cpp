@@ -1,3 +1,4 @@
+// The conversions between the launcher's texts and Java strings, against a fake JNIEnv.
 #include "jvm/java_strings.h"
 
 #include <gtest/gtest.h>
@@ -135,92 +136,70 @@ const std::wstring kMixed = L"a\u00e9\u20ac\U0001F600z";
 const std::u16string kMixedUnits = u"a\u00e9\u20ac\U0001F600z";
 
 TEST(Utf16Units, Conversions) {
-    struct Case {
-        std::wstring text;
-        std::u16string units;
-    };
-    const Case cases[] = {
-        {L"", u""},
-        {L"plain ASCII", u"plain ASCII"},
-        {kMixed, kMixedUnits},
-        {L"\u65e5\u672c\u8a9e \u0434\u0430", u"\u65e5\u672c\u8a9e \u0434\u0430"},
+    const std::pair<std::wstring, std::u16string> cases[] = {
+        {L"", u""}, {kMixed, kMixedUnits}, {L"\u65e5\u672c\u8a9e \u0434\u0430", u"\u65e5\u672c\u8a9e \u0434\u0430"},
+        {L"\uFFFF\U0010FFFF", u"\uFFFF\U0010FFFF"},  // the last unit alone, the last pair
         {std::wstring(1, L'\0') + L"x", std::u16string(1, u'\0') + u"x"},
         // Unpaired surrogates survive as they are, in both directions.
         {std::wstring(1, static_cast<wchar_t>(0xD800)) + L"b", std::u16string(1, static_cast<char16_t>(0xD800)) + u"b"},
         {L"a" + std::wstring(1, static_cast<wchar_t>(0xDC00)), u"a" + std::u16string(1, static_cast<char16_t>(0xDC00))},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(toUtf16Units(c.text), c.units);
-        EXPECT_EQ(fromUtf16Units(c.units.data(), c.units.size()), c.text);
+    for (const auto& [text, units] : cases) {
+        EXPECT_EQ(toUtf16Units(text), units);
+        EXPECT_EQ(fromUtf16Units(units.data(), units.size()), text);
     }
+    // Beyond Unicode, which only a 32-bit wchar_t can hold: the replacement character.
+    if (sizeof(wchar_t) == 4) EXPECT_EQ(toUtf16Units(std::wstring(1, static_cast<wchar_t>(0x110000))), u"\uFFFD");
 }
 
-TEST(Utf16Units, BeyondUnicodeBecomesReplacement) {
-    if (sizeof(wchar_t) == 2) GTEST_SKIP() << "a UTF-16 wchar_t cannot hold such a value";
-    const std::wstring text(1, static_cast<wchar_t>(0x110000));
-    EXPECT_EQ(toUtf16Units(text), u"\uFFFD");
-}
-
-TEST_F(JavaStringsTest, StringKeepsEveryCodeUnit) {
+TEST_F(JavaStringsTest, TextsGoThereAndBackUnchanged) {
     jstring s = toJavaString(kMixed, &env_);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(object(s)->chars, kMixedUnits);
     EXPECT_EQ(fake_.liveCharArrays, 0) << "the char array must be released";
     EXPECT_EQ(fromJavaString(s, &env_), kMixed);
     EXPECT_EQ(fake_.calls["ReleaseStringChars"], 1);
-}
 
-TEST_F(JavaStringsTest, StringFailsAtEachStep) {
-    for (const char* step : {"FindClass", "GetMethodID", "NewCharArray", "SetCharArrayRegion", "NewObject"}) {
-        fake_ = FakeVm{};
-        fake_.failing = step;
-        EXPECT_EQ(toJavaString(L"text", &env_), nullptr) << step;
-        EXPECT_EQ(fake_.liveCharArrays, 0) << step;
-        // A failed element copy must not go on to construct a string.
-        if (std::string(step) == "SetCharArrayRegion") EXPECT_EQ(fake_.calls["NewObject"], 0);
-    }
-}
-
-TEST_F(JavaStringsTest, ArrayHoldsTheTextsInOrder) {
     const std::vector<std::wstring> texts = {L"first", L"", kMixed, L"-nosplash"};
     jobjectArray a = toJavaStringArray(texts, &env_);
     ASSERT_NE(a, nullptr);
-    ASSERT_EQ(object(a)->elements.size(), texts.size());
-    for (size_t i = 0; i < texts.size(); ++i) {
-        EXPECT_EQ(fromUtf16Units(object(object(a)->elements[i])->chars.data(),
-                                 object(object(a)->elements[i])->chars.size()),
-                  texts[i]);
-    }
-
+    std::vector<std::wstring> elements;
+    for (jobject e : object(a)->elements) elements.push_back(fromJavaString(static_cast<jstring>(e), &env_));
+    EXPECT_EQ(elements, texts);
     jobjectArray empty = toJavaStringArray({}, &env_);
     ASSERT_NE(empty, nullptr);
     EXPECT_TRUE(object(empty)->elements.empty());
+
+    // A string whose characters cannot be had, and none at all.
+    fake_.failing = "GetStringChars";
+    fake_.calls.clear();
+    EXPECT_EQ(fromJavaString(s, &env_), L"");
+    EXPECT_EQ(fromJavaString(nullptr, &env_), L"");
 }
 
-TEST_F(JavaStringsTest, ArrayFailsWhenAnyStepFails) {
+TEST_F(JavaStringsTest, AFailureAtAnyStepGivesNothingAndLeaksNoCharArray) {
     struct Case {
         const char* step;
         int call;
+        bool array;
     };
-    // FindClass's first call is the array's element class; NewObject's second call is
+    // For an array FindClass's first call is the element class; NewObject's second call is
     // the second element.
-    const Case cases[] = {{"FindClass", 1}, {"NewObjectArray", 1}, {"NewObject", 2},
-                          {"FindClass", 3}, {"SetObjectArrayElement", 3}};
+    const Case cases[] = {{"FindClass", 1, false},      {"GetMethodID", 1, false},    {"NewCharArray", 1, false},
+                          {"SetCharArrayRegion", 1, false}, {"NewObject", 1, false},  {"FindClass", 1, true},
+                          {"NewObjectArray", 1, true},   {"NewObject", 2, true},       {"FindClass", 3, true},
+                          {"SetObjectArrayElement", 3, true}};
     for (const Case& c : cases) {
         fake_ = FakeVm{};
         fake_.failing = c.step;
         fake_.failingCall = c.call;
-        EXPECT_EQ(toJavaStringArray({L"a", L"b", L"c"}, &env_), nullptr) << c.step << " " << c.call;
+        const void* made = c.array ? static_cast<void*>(toJavaStringArray({L"a", L"b", L"c"}, &env_))
+                                   : static_cast<void*>(toJavaString(L"text", &env_));
+        EXPECT_EQ(made, nullptr) << c.step << " " << c.call;
         EXPECT_EQ(fake_.liveCharArrays, 0) << c.step;
+        // A failed element copy must not go on to construct a string.
+        if (std::string(c.step) == "SetCharArrayRegion") EXPECT_EQ(fake_.calls["NewObject"], 0);
     }
-}
-
-TEST_F(JavaStringsTest, UnreadableStringGivesEmptyText) {
-    jstring s = toJavaString(L"abc", &env_);
-    ASSERT_NE(s, nullptr);
-    fake_.failing = "GetStringChars";
-    EXPECT_EQ(fromJavaString(s, &env_), L"");
-    EXPECT_EQ(fromJavaString(nullptr, &env_), L"");
 }
 
 }  // namespace

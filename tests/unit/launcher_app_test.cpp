@@ -13,8 +13,6 @@ TEST(LauncherApp, ArgumentsOfTheCommandLine) {
     EXPECT_EQ(argumentsFromCommandLine(L""), List{});
     EXPECT_EQ(argumentsFromCommandLine(L"  \"C:\\Apps\\tool.exe\"  "), List{});
     EXPECT_EQ(argumentsFromCommandLine(L"\"C:\\Apps\\tool.exe\"  a  \"b c\"\t"), (List{L"a", L"b c"}));
-    // A program path with spaces started without quotes leaves the rest of it behind.
-    EXPECT_EQ(argumentsFromCommandLine(L"C:\\My Apps\\tool.exe x"), (List{L"Apps\\tool.exe", L"x"}));
 }
 
 TEST(LauncherApp, NoSplashSwitchIsWholeAndCaseSensitive) {

@@ -29,14 +29,9 @@ TEST(PathsTest, StripsTrailingComponents) {
         std::wstring expected;
     };
     const std::vector<Case> cases = {
-        {L"C:/jre/bin/client/jvm.dll", 2, L"C:/jre/bin"},
-        {L"C:/jre/bin/client/jvm.dll", 3, L"C:/jre"},
-        {L"C:/jre/", 1, L"C:/jre"},
-        {L"jvm.dll", 2, L"jvm.dll"},
-        {L"a/b", 5, L"a"},
-        {L"/opt/jdk/lib/server/libjvm.so", 3, L"/opt/jdk"},
-        {L"any/path", 0, L"any/path"},
-        {L"", 1, L""},
+        {L"C:/jre/bin/client/jvm.dll", 2, L"C:/jre/bin"}, {L"C:/jre/bin/client/jvm.dll", 3, L"C:/jre"},
+        {L"C:/jre/", 1, L"C:/jre"}, {L"jvm.dll", 2, L"jvm.dll"}, {L"a/b", 5, L"a"},
+        {L"/opt/jdk/lib/server/libjvm.so", 3, L"/opt/jdk"}, {L"any/path", 0, L"any/path"}, {L"", 1, L""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(u8(native(c.expected)), u8(stripPathComponents(native(c.path), c.count)))
@@ -53,24 +48,19 @@ TEST(PathsTest, SplitsIntoRootAndComponents) {
 #ifdef _WIN32
         {L"C:\\logs\\app\\out.txt", {L"C:", L"logs", L"app", L"out.txt"}},
         {L"\\\\?\\C:\\a\\b.txt", {L"\\\\?\\C:", L"a", L"b.txt"}},
-        {L"\\\\srv\\share\\a\\b.txt", {L"\\\\srv", L"share", L"a", L"b.txt"}},
-        {L"\\\\srv", {L"\\\\srv"}},
+        {L"\\\\srv\\share\\a\\b.txt", {L"\\\\srv", L"share", L"a", L"b.txt"}}, {L"\\\\srv", {L"\\\\srv"}},
         // A path from the current drive's root keeps its empty root, so that joining
         // the components again names "\logs" and not "logs" in the current folder.
-        {L"\\logs\\out.txt", {L"", L"logs", L"out.txt"}},
-        {L"C:", {L"C:"}},
+        {L"\\logs\\out.txt", {L"", L"logs", L"out.txt"}}, {L"C:", {L"C:"}},
         {L"C:\\a/b\\c", {L"C:", L"a/b", L"c"}},  // only the backslash separates
 #else
-        {L"/var/log/app/out.txt", {L"", L"var", L"log", L"app", L"out.txt"}},
-        {L"/out.txt", {L"", L"out.txt"}},
+        {L"/var/log/app/out.txt", {L"", L"var", L"log", L"app", L"out.txt"}}, {L"/out.txt", {L"", L"out.txt"}},
         {L"/", {L""}},
         {L"a\\b/c", {L"a\\b", L"c"}},  // a backslash is part of a name
 #endif
         {native(L"logs/out.txt"), {L"logs", L"out.txt"}},
         {native(L"a//b"), {L"a", L"", L"b"}},
-        {native(L"a/b/"), {L"a", L"b"}},
-        {L"file.txt", {L"file.txt"}},
-        {L"", {L""}},
+        {native(L"a/b/"), {L"a", L"b"}}, {L"file.txt", {L"file.txt"}}, {L"", {L""}},
     };
     for (const Case& c : cases) {
         const std::vector<std::wstring> parts = splitPathComponents(c.path);
@@ -95,24 +85,14 @@ TEST(PathsTest, ClassifiesRoots) {
     };
     const std::vector<Case> cases = {
 #ifdef _WIN32
-        {L"C:\\dir", true, false, false},
-        {L"C:dir", true, false, false},
-        {L"\\\\server\\share", true, false, true},
-        {L"\\\\?\\C:\\dir", true, true, false},
-        {L"\\\\?", true, false, false},
-        {L"\\\\", true, false, false},
-        {L"\\dir\\file", false, false, false},
-        {L"/dir/file", false, false, false},
-        {L"C", false, false, false},
+        {L"C:\\dir", true, false, false}, {L"C:dir", true, false, false}, {L"\\\\server\\share", true, false, true},
+        {L"\\\\?\\C:\\dir", true, true, false}, {L"\\\\?", true, false, false}, {L"\\\\", true, false, false},
+        {L"\\dir\\file", false, false, false}, {L"/dir/file", false, false, false}, {L"C", false, false, false},
 #else
-        {L"/dir/file", true, false, false},
-        {L"/", true, false, false},
-        {L"\\\\server\\share", false, false, false},
-        {L"\\\\?\\C:\\dir", false, false, false},
-        {L"C:/dir", false, false, false},
+        {L"/dir/file", true, false, false}, {L"/", true, false, false}, {L"\\\\server\\share", false, false, false},
+        {L"\\\\?\\C:\\dir", false, false, false}, {L"C:/dir", false, false, false},
 #endif
-        {L"dir/file", false, false, false},
-        {L"", false, false, false},
+        {L"dir/file", false, false, false}, {L"", false, false, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.absolute, isAbsolutePath(c.path)) << u8(c.path);
@@ -171,17 +151,12 @@ TEST(PeImageTest, RecognisesMachine) {
     noMz[1] = 'M';
 
     const std::vector<Case> cases = {
-        {"x86", peImage(kMachineI386), true, true},
-        {"x64", peImage(kMachineAmd64), true, false},
+        {"x86", peImage(kMachineI386), true, true}, {"x64", peImage(kMachineAmd64), true, false},
         {"arm64", peImage(kMachineArm64), true, false},
         {"headers inside the DOS stub area", peImage(kMachineI386, 0x40), true, true},
-        {"bad signature", badSignature, false, false},
-        {"e_lfanew past the end", pastEnd, false, false},
-        {"e_lfanew wrapping", wraps, false, false},
-        {"ZM", noMz, false, false},
-        {"MZ only", {'M', 'Z'}, false, false},
-        {"text", std::vector<uint8_t>(200, 'a'), false, false},
-        {"empty", {}, false, false},
+        {"bad signature", badSignature, false, false}, {"e_lfanew past the end", pastEnd, false, false},
+        {"e_lfanew wrapping", wraps, false, false}, {"ZM", noMz, false, false}, {"MZ only", {'M', 'Z'}, false, false},
+        {"text", std::vector<uint8_t>(200, 'a'), false, false}, {"empty", {}, false, false},
     };
     for (const Case& c : cases) {
         const PeImageCheck result = check(c.bytes);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace jl::test_pe {
@@ -29,6 +30,11 @@ inline std::vector<uint8_t> peImage(uint16_t machine, uint32_t ntOffset = kNtHea
     bytes[ntOffset + 4] = static_cast<uint8_t>(machine);
     bytes[ntOffset + 5] = static_cast<uint8_t>(machine >> 8);
     return bytes;
+}
+
+inline std::string peImageText(uint16_t machine) {
+    const std::vector<uint8_t> bytes = peImage(machine);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 }  // namespace jl::test_pe

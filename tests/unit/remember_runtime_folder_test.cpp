@@ -1,7 +1,10 @@
+// Remembering the runtime folder the user chose: where it is written and that any name
+// survives.
 #include "runtime/remember_runtime_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -75,59 +78,39 @@ protected:
     std::wstring savedAppData_;
 };
 
-TEST_F(RememberRuntimeFolderTest, ApplicationWritesThePerUserFilesOfBothLaunchers) {
-    settings_.pairProduct = pair_;
+TEST_F(RememberRuntimeFolderTest, AnApplicationWritesThePerUserFilesOfBothLaunchers) {
     rememberRuntimeFolderFor(settings_, executable_, kChosenFolder);
-
     EXPECT_EQ(jrePathIn(userFile(kExecutableName)), kChosenFolder);
-    EXPECT_EQ(jrePathIn(userFile(kPairName)), kChosenFolder);
-    // Nothing beside the executables.
+    EXPECT_FALSE(exists(userFile(kPairName))) << "no pair, no second file";
+#ifdef _WIN32
+    // A new file is UTF-16: the profile functions would have made it ANSI.
+    const std::vector<uint8_t> bytes = fileBytes(userFile(kExecutableName));
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::min<size_t>(2, bytes.size())),
+              (std::vector<uint8_t>{0xFF, 0xFE}));
+#endif
+    // Written again, for both launchers: still one value, still whole, nothing beside them.
+    settings_.pairProduct = pair_;
+    const std::wstring other = kChosenFolder + L"Ω" + kSep;
+    rememberRuntimeFolderFor(settings_, executable_, other);
+    EXPECT_EQ(jrePathIn(userFile(kExecutableName)), other);
+    EXPECT_EQ(jrePathIn(userFile(kPairName)), other);
     EXPECT_FALSE(exists(temp_.path(L"tool.ini")));
     EXPECT_FALSE(exists(temp_.path(L"pair") + kSep + L"tool64.ini"));
 }
 
-TEST_F(RememberRuntimeFolderTest, ApplicationWithoutPairWritesOnlyItsOwnFile) {
-    rememberRuntimeFolderFor(settings_, executable_, kChosenFolder);
-    EXPECT_EQ(jrePathIn(userFile(kExecutableName)), kChosenFolder);
-    EXPECT_FALSE(exists(userFile(kPairName)));
-}
-
-TEST_F(RememberRuntimeFolderTest, ANewFileHoldsAnyFolderName) {
-    rememberRuntimeFolderFor(settings_, executable_, kChosenFolder);
-    const std::vector<uint8_t> bytes = fileBytes(userFile(kExecutableName));
-    ASSERT_GE(bytes.size(), 2u);
-#ifdef _WIN32
-    // The profile functions would have created the file in the ANSI code page.
-    EXPECT_EQ(bytes[0], 0xFF);
-    EXPECT_EQ(bytes[1], 0xFE);
-#endif
-    // Written again over the same file: still one value, still whole.
-    const std::wstring other = kChosenFolder + L"Ω" + kSep;
-    rememberRuntimeFolderFor(settings_, executable_, other);
-    EXPECT_EQ(jrePathIn(userFile(kExecutableName)), other);
-}
-
-TEST_F(RememberRuntimeFolderTest, AnExistingFileKeepsItsOtherValues) {
+TEST_F(RememberRuntimeFolderTest, AServiceWritesBesideBothExecutables) {
     settings_.isService = true;
+    settings_.pairProduct = pair_;
+    ASSERT_EQ(os::createDirectory(temp_.path(L"pair")), 0u);
     const std::wstring settingsFile = temp_.write(L"tool.ini",
                                                   "[Product Information]\r\nProduct Name=Example Tool\r\n"
                                                   "[Java Runtime Environment]\r\nMain Class=a.B\r\n"
                                                   "JRE Path=C:\\old\\\r\n");
-    rememberRuntimeFolderFor(settings_, executable_, L"D:\\jre\\");
-    EXPECT_EQ(jrePathIn(settingsFile), L"D:\\jre\\");
-    IniFile file(settingsFile);
-    EXPECT_EQ(file.readString(L"Product Information", L"Product Name"), L"Example Tool");
-    EXPECT_EQ(file.readString(kSection, L"Main Class"), L"a.B");
-}
-
-TEST_F(RememberRuntimeFolderTest, ServiceWritesBesideBothExecutables) {
-    settings_.isService = true;
-    settings_.pairProduct = pair_;
-    ASSERT_EQ(os::createDirectory(temp_.path(L"pair")), 0u);
-    const std::wstring settingsFile = temp_.write(L"tool.ini", "[Java Runtime Environment]\r\nMain Class=a.B\r\n");
     rememberRuntimeFolderFor(settings_, executable_, L"D:\\Java\\jre\\");
+    // The existing file keeps its other values.
     EXPECT_EQ(jrePathIn(settingsFile), L"D:\\Java\\jre\\");
     EXPECT_EQ(IniFile(settingsFile).readString(kSection, L"Main Class"), L"a.B");
+    EXPECT_EQ(IniFile(settingsFile).readString(L"Product Information", L"Product Name"), L"Example Tool");
 
     // The paired launcher's settings file did not exist: it is created holding any name.
     const std::wstring pairedFile = temp_.path(L"pair") + kSep + L"tool64.ini";

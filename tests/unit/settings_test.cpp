@@ -1,3 +1,4 @@
+// The settings store and its two layers, and the launch settings read from it.
 #include <gtest/gtest.h>
 
 #include "config/embedded_settings.h"
@@ -56,6 +57,7 @@ TEST(SettingsStore, FileReplacesAndPlusSectionExtends) {
 
 TEST(IniFile, ValuesOfAnyLengthComeOutWhole) {
     TempFolder dir;
+    EXPECT_EQ(IniFile(dir.path(L"absent.ini")).readString(L"S", L"K"), L"");
     for (size_t length : {254u, 255u, 256u, 511u, 512u, 1023u, 5000u, 100000u}) {
         std::string value(length, 'v');
         value[0] = 'A';
@@ -66,56 +68,6 @@ TEST(IniFile, ValuesOfAnyLengthComeOutWhole) {
             EXPECT_EQ(read.size(), length) << "quoted: " << *quote;
             EXPECT_EQ(read, std::wstring(value.begin(), value.end()));
         }
-    }
-}
-
-TEST(IniFile, MissingFileReadsEmpty) {
-    TempFolder dir;
-    EXPECT_EQ(IniFile(dir.path(L"absent.ini")).readString(L"S", L"K"), L"");
-}
-
-TEST(LaunchSettings, JvmSourceTable) {
-    struct Case {
-        const wchar_t* value;
-        bool jdk, jre, both;
-    };
-    const Case cases[] = {
-        {L"", true, true, true},          {L"favor_JRE", false, true, true},
-        {L"favor_JDK", true, false, true}, {L"only_JRE", false, true, false},
-        {L"only_JDK", true, false, false}, {L"favor_jre", false, false, false},
-        {L"JDK", false, false, false},
-    };
-    for (const Case& c : cases) {
-        JvmSourceFlags f = interpretJvmSource(c.value);
-        EXPECT_EQ(f.wantJdk, c.jdk) << c.value[0];
-        EXPECT_EQ(f.wantJre, c.jre);
-        EXPECT_EQ(f.searchBothKinds, c.both);
-    }
-}
-
-TEST(LaunchSettings, VmProviderTable) {
-    struct Case {
-        const wchar_t* value;
-        VmProviderFlags f;
-    };
-    const Case cases[] = {
-        {L"", {false, false, true, true, false, false}},
-        {L"unknown", {false, false, true, true, false, false}},
-        {L"JRockit", {true, true, false, false, false, false}},
-        {L"IBM", {false, false, false, false, true, true}},
-        {L"favor_sun", {true, false, true, true, true, false}},
-        {L"Favor_JRockit", {true, true, true, false, true, false}},
-        {L"favor_ibm", {true, false, true, false, true, true}},
-        {L"ANY", {true, false, true, false, true, false}},
-    };
-    for (const Case& c : cases) {
-        VmProviderFlags f = interpretVmProvider(c.value);
-        EXPECT_EQ(f.acceptJRockit, c.f.acceptJRockit) << std::wstring(c.value).size();
-        EXPECT_EQ(f.favorJRockit, c.f.favorJRockit);
-        EXPECT_EQ(f.acceptSun, c.f.acceptSun);
-        EXPECT_EQ(f.favorSun, c.f.favorSun);
-        EXPECT_EQ(f.acceptIbm, c.f.acceptIbm);
-        EXPECT_EQ(f.favorIbm, c.f.favorIbm);
     }
 }
 

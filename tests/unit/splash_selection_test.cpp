@@ -27,16 +27,13 @@ TEST(SplashSelection, PlanFromImagePreferenceLibraryAndPlatform) {
     };
     const Case cases[] = {
         // No image: nothing at all, whatever else is set.
-        {L"", true, true, true, false, false},
-        {L"", true, true, false, false, false},
+        {L"", true, true, true, false, false}, {L"", true, true, false, false, false},
         // Windows: native only when preferred and present; the own window otherwise and
         // as the fallback when the native one does not start.
-        {L"splash.png", true, true, true, true, true},
-        {L"splash.png", false, true, true, false, true},
+        {L"splash.png", true, true, true, true, true}, {L"splash.png", false, true, true, false, true},
         {L"splash.png", true, false, true, false, true},
         // Linux: the native splash is the only one, preferred or not.
-        {L"splash.png", false, true, false, true, false},
-        {L"splash.png", true, true, false, true, false},
+        {L"splash.png", false, true, false, true, false}, {L"splash.png", true, true, false, true, false},
         {L"splash.png", true, false, false, false, false},
     };
     for (const Case& c : cases) {
@@ -46,28 +43,17 @@ TEST(SplashSelection, PlanFromImagePreferenceLibraryAndPlatform) {
     }
 }
 
-// A runtime folder with the JVM library where the search finds it.
-struct FakeRuntime {
-#ifdef _WIN32
-    static constexpr const wchar_t* kJvm = L"rt\\bin\\client\\jvm.dll";
-    static constexpr const wchar_t* kLibraryFolder = L"rt\\bin";
-#else
-    static constexpr const wchar_t* kJvm = L"rt/lib/server/libjvm.so";
-    static constexpr const wchar_t* kLibraryFolder = L"rt/lib";
-#endif
-};
-
 TEST(SplashSelection, NativeLibraryIsLookedForTwoFoldersAboveTheJvm) {
-    TempFolder folder;
-    const std::wstring jvm = folder.write(FakeRuntime::kJvm, "");
-    EXPECT_EQ(findNativeSplashLibrary(jvm), L"");
-
-    const std::wstring library =
-        folder.write(std::wstring(FakeRuntime::kLibraryFolder) + os::kPathSeparator + kNativeSplashLibraryName, "");
-    EXPECT_EQ(findNativeSplashLibrary(jvm), library);
 #ifdef _WIN32
-    EXPECT_EQ(findNativeSplashLibrary(L"C:\\Java\\jre\\bin\\client\\jvm.dll"), L"");
+    const std::wstring jvmFile = L"rt\\bin\\client\\jvm.dll", libraryFolder = L"rt\\bin\\";
+#else
+    const std::wstring jvmFile = L"rt/lib/server/libjvm.so", libraryFolder = L"rt/lib/";
 #endif
+    TempFolder folder;
+    const std::wstring jvm = folder.write(jvmFile, "");
+    EXPECT_EQ(findNativeSplashLibrary(jvm), L"");
+    const std::wstring library = folder.write(libraryFolder + kNativeSplashLibraryName, "");
+    EXPECT_EQ(findNativeSplashLibrary(jvm), library);
 }
 
 TEST(SplashSettings, DisplayKeysAreReadByTheirOwnRules) {
@@ -101,30 +87,24 @@ TEST(SplashSettings, DisplayKeysAreReadByTheirOwnRules) {
 
 // --- the native splash over fake entries ---------------------------------------------
 
-std::vector<std::string> calls;
-void recordInit() { calls.push_back("init"); }
-int recordLoadFile(const char* path) {
-    calls.push_back(std::string("load ") + path);
-    return 0;  // "could not show it": not looked at
-}
-void recordSetFileJarName(const char* path, const char* jar) {
-    calls.push_back(std::string("jar ") + path + "|" + jar);
-}
-void recordClose() { calls.push_back("close"); }
-void recordOtherClose() { calls.push_back("other close"); }
+using Calls = std::vector<std::string>;
+Calls calls;
 
 NativeSplashEntries allEntries() {
     NativeSplashEntries entries;
-    entries.init = recordInit;
-    entries.loadFile = recordLoadFile;
-    entries.setFileJarName = recordSetFileJarName;
-    entries.close = recordClose;
+    entries.init = [] { calls.push_back("init"); };
+    entries.loadFile = [](const char* path) {
+        calls.push_back(std::string("load ") + path);
+        return 0;  // "could not show it": not looked at
+    };
+    entries.setFileJarName = [](const char* path, const char* jar) {
+        calls.push_back(std::string("jar ") + path + "|" + jar);
+    };
+    entries.close = [] { calls.push_back("close"); };
     return entries;
 }
 
-using Calls = std::vector<std::string>;
-
-TEST(NativeSplash, FourEntriesInOrderWithTheAnsiPath) {
+TEST(NativeSplash, FourEntriesInOrderWithTheAnsiPathAndOneClose) {
     calls.clear();
     NativeSplash splash;
     const std::wstring image = L"C:\\Apps\\splash \u00fc.png";
@@ -132,46 +112,36 @@ TEST(NativeSplash, FourEntriesInOrderWithTheAnsiPath) {
     ASSERT_TRUE(splash.start(allEntries(), image));
     EXPECT_EQ(calls, (Calls{"init", "load " + ansi, "jar " + ansi + "|"}));
     EXPECT_TRUE(splash.holdsCloseEntry());
-
     splash.close();
     splash.close();
+    EXPECT_EQ(calls.size(), 4u);
     EXPECT_EQ(calls.back(), "close");
-    EXPECT_EQ(calls.size(), 4u) << "the close entry is called once";
     EXPECT_FALSE(splash.holdsCloseEntry());
-}
-
-TEST(NativeSplash, MissingEntryFailsButKeepsTheCloseEntry) {
-    struct Case {
-        const char* name;
-        NativeSplashEntries entries;
-        bool closeHeld;
-    };
-    NativeSplashEntries noInit = allEntries(), noLoad = allEntries(), noJar = allEntries(), noClose = allEntries();
-    noInit.init = nullptr;
-    noLoad.loadFile = nullptr;
-    noJar.setFileJarName = nullptr;
-    noClose.close = nullptr;
-    const Case cases[] = {
-        {"no SplashInit", noInit, true},
-        {"no SplashLoadFile", noLoad, true},
-        {"no SplashSetFileJarName", noJar, true},
-    };
-    for (const Case& c : cases) {
-        calls.clear();
-        NativeSplash splash;
-        EXPECT_FALSE(splash.start(c.entries, L"a.png")) << c.name;
-        EXPECT_EQ(calls, Calls{}) << c.name << ": nothing is called before every entry is there";
-        EXPECT_EQ(splash.holdsCloseEntry(), c.closeHeld) << c.name;
-        splash.close();
-        EXPECT_EQ(calls, Calls{"close"}) << c.name << ": its close entry is still called";
-    }
 
     // Without a close entry the splash still starts; closing has nothing to call.
+    NativeSplashEntries noClose = allEntries();
+    noClose.close = nullptr;
     calls.clear();
-    NativeSplash splash;
     EXPECT_TRUE(splash.start(noClose, L"a.png"));
     splash.close();
     EXPECT_EQ(calls, (Calls{"init", "load a.png", "jar a.png|"}));
+}
+
+// Nothing is called before every entry is there, but the close entry is held and called.
+TEST(NativeSplash, MissingEntryFailsButKeepsTheCloseEntry) {
+    for (int missing = 0; missing < 3; ++missing) {
+        NativeSplashEntries entries = allEntries();
+        if (missing == 0) entries.init = nullptr;
+        if (missing == 1) entries.loadFile = nullptr;
+        if (missing == 2) entries.setFileJarName = nullptr;
+        calls.clear();
+        NativeSplash splash;
+        EXPECT_FALSE(splash.start(entries, L"a.png")) << missing;
+        EXPECT_EQ(calls, Calls{}) << missing;
+        EXPECT_TRUE(splash.holdsCloseEntry()) << missing;
+        splash.close();
+        EXPECT_EQ(calls, Calls{"close"}) << missing;
+    }
 }
 
 TEST(NativeSplash, AnotherLibrarysCloseEntryReplacesTheHeldOne) {
@@ -179,7 +149,7 @@ TEST(NativeSplash, AnotherLibrarysCloseEntryReplacesTheHeldOne) {
     NativeSplash splash;
     ASSERT_TRUE(splash.start(allEntries(), L"a.png"));
     NativeSplashEntries other = allEntries();
-    other.close = recordOtherClose;
+    other.close = [] { calls.push_back("other close"); };
     ASSERT_TRUE(splash.start(other, L"b.png"));
     // The first library's close entry ran before the second one was held.
     EXPECT_EQ(calls[3], "close");
@@ -192,14 +162,13 @@ TEST(NativeSplash, AnotherLibrarysCloseEntryReplacesTheHeldOne) {
     ASSERT_TRUE(again.start(allEntries(), L"a.png"));
     ASSERT_TRUE(again.start(allEntries(), L"a.png"));
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "close"), 0);
-}
 
-TEST(NativeSplash, LibraryThatCannotBeLoadedIsNoSplash) {
+    // A library that cannot be loaded is no splash.
     TempFolder folder;
-    NativeSplash splash;
-    EXPECT_FALSE(splash.start(folder.path(L"missing") + os::kPathSeparator + kNativeSplashLibraryName, L"a.png"));
-    EXPECT_FALSE(splash.start(folder.write(kNativeSplashLibraryName, "not a library"), L"a.png"));
-    EXPECT_FALSE(splash.holdsCloseEntry());
+    NativeSplash none;
+    EXPECT_FALSE(none.start(folder.path(L"missing") + os::kPathSeparator + kNativeSplashLibraryName, L"a.png"));
+    EXPECT_FALSE(none.start(folder.write(kNativeSplashLibraryName, "not a library"), L"a.png"));
+    EXPECT_FALSE(none.holdsCloseEntry());
 }
 
 }  // namespace

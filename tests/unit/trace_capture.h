@@ -1,5 +1,4 @@
-// Switches the diagnostic trace on, into a file of its own, for the lifetime of the
-// object, and reads back what was traced.
+// The diagnostic trace switched on for the lifetime of an object, and read back.
 #pragma once
 
 #include <filesystem>
@@ -13,33 +12,44 @@
 
 namespace jl::testing {
 
-class TraceCapture {
+// Switches the trace to `destination` (nothing: off), and off again afterwards.
+class TraceSwitch {
 public:
-    TraceCapture() : file_(temp_.path(L"trace.log")) {
-        os::setEnvironment(kTraceVariable, file_);
+    explicit TraceSwitch(const std::wstring* destination) {
+        if (destination != nullptr) {
+            EXPECT_TRUE(os::setEnvironment(kTraceVariable, *destination));
+        } else {
+            os::removeEnvironment(kTraceVariable);
+        }
         restartTrace();
     }
-    ~TraceCapture() {
+    ~TraceSwitch() {
         os::removeEnvironment(kTraceVariable);
         restartTrace();
     }
-    TraceCapture(const TraceCapture&) = delete;
-    TraceCapture& operator=(const TraceCapture&) = delete;
+    TraceSwitch(const TraceSwitch&) = delete;
+    TraceSwitch& operator=(const TraceSwitch&) = delete;
+};
 
+inline std::string fileText(const std::wstring& path) {
+    std::ifstream in{std::filesystem::path(path), std::ios::binary};
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The trace into a file of its own.
+class TraceCapture {
+public:
     // Everything traced so far, as UTF-8.
-    std::string text() const {
-        std::ifstream in{std::filesystem::path(file_), std::ios::binary};
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }
+    std::string text() const { return fileText(file_); }
     // Forgets what was traced so far.
     void clear() const { std::ofstream{std::filesystem::path(file_), std::ios::binary | std::ios::trunc}; }
-    const std::wstring& file() const { return file_; }
 
 private:
     TempFolder temp_;
-    std::wstring file_;
+    std::wstring file_ = temp_.path(L"trace.log");
+    TraceSwitch on_{&file_};
 };
 
 }  // namespace jl::testing

@@ -3,20 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "os/os.h"
 #include "support/text.h"
 #include "support/trace.h"
 #include "temp_folder.h"
+#include "trace_capture.h"
 
 namespace jl {
 namespace {
 
 namespace fs = std::filesystem;
 using jl::testing::TempFolder;
+using jl::testing::TraceSwitch;
 
 #ifdef _WIN32
 const std::string kEnd = "\r\n";
@@ -24,40 +24,14 @@ const std::string kEnd = "\r\n";
 const std::string kEnd = "\n";
 #endif
 
-std::string readAll(const std::wstring& path) {
-    std::ifstream in{fs::path(path), std::ios::binary};
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-// Switches the trace to `destination` (nothing: off) for one test, and off again after.
-class TraceSwitch {
-public:
-    explicit TraceSwitch(const std::wstring* destination) {
-        if (destination != nullptr) {
-            EXPECT_TRUE(os::setEnvironment(kTraceVariable, *destination));
-        } else {
-            os::removeEnvironment(kTraceVariable);
-        }
-        restartTrace();
-    }
-    ~TraceSwitch() {
-        os::removeEnvironment(kTraceVariable);
-        restartTrace();
-    }
-};
-
 TEST(TraceLineTest, IsOneUtf8LineWhateverThePartsHold) {
     struct Case {
         std::wstring part;
         std::string shown;
     };
     const Case cases[] = {
-        {L"plain", "plain"},
-        {L"C:\\Program Files\\Java\\", "C:\\Program Files\\Java\\"},
-        {L"two\r\nlines", "two\\r\\nlines"},
-        {L"tab\there", "tab\\there"},
+        {L"plain", "plain"}, {L"C:\\Program Files\\Java\\", "C:\\Program Files\\Java\\"},
+        {L"two\r\nlines", "two\\r\\nlines"}, {L"tab\there", "tab\\there"},
         {std::wstring(L"nul\0bell\a", 9) + L"\x1b\x7f", "nul\\x00bell\\x07\\x1B\\x7F"},
         {L"\u00fcber \u65e5\u672c", "\xc3\xbc" "ber \xe6\x97\xa5\xe6\x9c\xac"},
     };
@@ -80,7 +54,7 @@ TEST(TraceTest, AppendsLinesOfThisProcessToTheNamedFile) {
     trace(L"settings", {L"[Application] Cmd = ", traceQuoted(L"a\nb")});
 
     const std::string prefix = "[" + os::toUtf8(decimalText(os::currentProcessId())) + "] ";
-    const std::string text = readAll(file);
+    const std::string text = testing::fileText(file);
     ASSERT_EQ(text.rfind("earlier line\n", 0), 0u) << text;
     const std::string first = "runtime: probe C:\\jre\\bin\\client\\jvm.dll: missing" + kEnd;
     const std::string second = "settings: [Application] Cmd = \"a\\nb\"" + kEnd;
@@ -89,12 +63,11 @@ TEST(TraceTest, AppendsLinesOfThisProcessToTheNamedFile) {
     EXPECT_NE(b, std::string::npos) << text;
     EXPECT_LT(a, b);
     // Each line names the program that wrote it.
-    std::string program;
     uint32_t error = 0;
     std::wstring path;
     ASSERT_TRUE(os::modulePath(path, error));
-    program = os::toUtf8(fs::path(path).filename().wstring());
-    EXPECT_EQ(text.substr(13, program.size()), program);
+    const std::string program = os::toUtf8(fs::path(path).filename().wstring());
+    EXPECT_EQ(text.substr(std::string("earlier line\n").size(), program.size()), program);
 }
 
 TEST(TraceTest, ARelativeFileIsMadeAbsoluteForEveryoneWhoInheritsTheVariable) {
@@ -111,32 +84,18 @@ TEST(TraceTest, ARelativeFileIsMadeAbsoluteForEveryoneWhoInheritsTheVariable) {
     fs::remove(expected, ignored);
 }
 
+// Off, or a folder, or a file in a folder that does not exist: the lines are lost quietly.
 TEST(TraceTest, OffOrUnwritableChangesNothing) {
     TempFolder temp;
-    const std::wstring file = temp.path(L"never.log");
-    {
-        TraceSwitch off(nullptr);
-        EXPECT_FALSE(traceEnabled());
-        trace(L"runtime", {L"not written"});
-    }
-    {
-        const std::wstring empty;
-        TraceSwitch off(&empty);
-        EXPECT_FALSE(traceEnabled());
-    }
-    EXPECT_FALSE(fs::exists(fs::path(file)));
-
-    // A folder, a file in a folder that does not exist: the lines are lost quietly.
-    const std::wstring folder = temp.path();
+    const std::wstring empty, folder = temp.path();
     const std::wstring missing = temp.path(L"no such folder") + os::kPathSeparator + L"trace.log";
-    for (const std::wstring* target : {&folder, &missing}) {
-        TraceSwitch on(target);
-        EXPECT_TRUE(traceEnabled());
+    for (const std::wstring* destination : {static_cast<const std::wstring*>(nullptr), &empty, &folder, &missing}) {
+        TraceSwitch on(destination);
+        EXPECT_EQ(traceEnabled(), destination != nullptr && !destination->empty());
         trace(L"runtime", {L"lost"});
         trace(L"runtime", {L"lost again"});
     }
-    EXPECT_FALSE(fs::exists(fs::path(temp.path(L"no such folder"))));
-    EXPECT_TRUE(fs::is_directory(fs::path(folder)));
+    EXPECT_TRUE(fs::is_empty(fs::path(folder)));
 }
 
 }  // namespace
