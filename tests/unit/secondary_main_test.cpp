@@ -71,7 +71,7 @@ TEST_F(SecondaryMainTest, EachFormIsAnsweredOnceAtItsMoment) {
     };
     const Case cases[] = {
         {L"app/SecondaryVoid", {L"doc one.txt", L"\u00fc\u20ac\U0001F600"}, 1,
-         {"AttachCurrentThread", "FindClass app/SecondaryVoid",
+         {"AttachCurrentThread", "shutdown hook added", "shutdown hook removed", "FindClass app/SecondaryVoid",
           "GetStaticMethodID app/SecondaryVoid secondaryMain ([Ljava/lang/String;)V", "launcher: reply 0",
           "CallStaticVoidMethodV secondaryMain", "secondaryMain void args=2", "arg 0: doc one.txt",
           "arg 1: \xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80", "DetachCurrentThread", "main app/SecondaryVoid args=0"}},
@@ -137,6 +137,25 @@ TEST_F(SecondaryMainTest, AThreadThatStaysInTheVirtualMachineIsNotDetached) {
 
 // A virtual machine that takes no thread any more (it refuses, or it is gone) cannot serve
 // the launch: the second instance is told so at once instead of waiting for this process.
+// A virtual machine whose shutdown has begun would answer and then lose the launch: it is
+// answered -1 and neither form is called.
+TEST_F(SecondaryMainTest, NothingIsHandedToAVirtualMachineThatShutsDown) {
+    control("TESTJVM_SHUTTING_DOWN", "1");
+    for (const wchar_t* mainClass : {L"app/SecondaryVoid", L"app/SecondaryInt"}) {
+        SCOPED_TRACE(os::toUtf8(mainClass));
+        clearLog();
+        forwarded.mainClass = mainClass;
+        run(mainClass);
+        EXPECT_FALSE(forwardedReturned);
+        EXPECT_EQ(count("launcher: reply"), 1u);
+        EXPECT_TRUE(logged("launcher: reply -1"));
+        EXPECT_EQ(count("GetStaticMethodID " + os::toUtf8(mainClass) + " secondaryMain"), 0u);
+        EXPECT_EQ(count("ExceptionDescribe"), 0u) << "the refused hook is no failure to report";
+        expectInOrder({"AttachCurrentThread", "launcher: reply -1", "DetachCurrentThread"});
+    }
+    control("TESTJVM_SHUTTING_DOWN", "");
+}
+
 TEST_F(SecondaryMainTest, AThreadTheVirtualMachineDoesNotTakeIsAnsweredNotServed) {
     forwarded.mainClass = L"app/SecondaryVoid";
     control("TESTJVM_FAIL", "AttachCurrentThread");
