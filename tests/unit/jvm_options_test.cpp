@@ -374,8 +374,8 @@ TEST_F(EnvironmentTest, PublishesRuntimeExtendsPathAndExpandsTheLibraryPath) {
     uint32_t error = 0;
     ASSERT_TRUE(os::modulePath(folder, error));
     folder.erase(folder.rfind(kSep) + 1);
-    EXPECT_EQ(jvm.options,
-              std::vector<std::string>{os::toThreadAnsi(L"-Djava.library.path=" + libraryBefore + folder + libraryAfter)});
+    const std::wstring option = L"-Djava.library.path=" + libraryBefore + folder + libraryAfter;
+    EXPECT_EQ(jvm.options, std::vector<std::string>{os::toThreadAnsi(option)});
 }
 
 TEST(OsMemoryTest, ReportsMemory) {

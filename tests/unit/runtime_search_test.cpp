@@ -269,7 +269,7 @@ TEST(RegistryFilterTest, KindAndProviderSettingsChooseTheRoots) {
         {L"", L"", "01"}, {L"only_JRE", L"", "1"}, {L"only_JDK", L"", "0"}, {L"favor_JDK", L"", "01"},
         {L"Only_JRE", L"", ""},  // not a known value: no kind is searched
         {L"", L"FAVOR_IBM", "01234"}, {L"only_JRE", L"favor_ibm", "124"}, {L"", L"jrockit", "23"}, {L"", L"ibm", "4"},
-        {L"", L"any", "01234"},
+        {L"", L"any", "01234"}, {L"", L"favor_sun", "01234"}, {L"", L"Favor_JRockit", "01234"}, {L"", L"sun", "01"},
     };
     for (const Case& c : cases) {
         const LaunchSettings s = settingsWith(L"", c.source, c.provider);
@@ -376,6 +376,27 @@ TEST_F(RuntimeSearchTest, RegistryRootsAreFilteredProbedAndOrdered) {
     registry.opened.clear();
     EXPECT_EQ(u8(search(settingsWith(L"", L"Only_JRE"))), "prompt");
     EXPECT_TRUE(registry.opened.empty());
+}
+
+// A favoured provider of a wanted kind goes first; without one the newest runtime does.
+TEST_F(RuntimeSearchTest, TheFavouredProviderGoesFirst) {
+    const std::wstring sun = makeRuntime(temp, L"sun", {kClient});
+    const std::wstring jrockit = makeRuntime(temp, L"jrockit", {kClient});
+    const std::wstring jrockitJdk = makeRuntime(temp, L"jrockit-jdk", {std::wstring(L"jre") + kSep + kClient});
+    const std::wstring ibm = makeRuntime(temp, L"ibm", {kClient});
+    registry.roots[kJavaSoftJre] = {{L"1.6", sun}};
+    registry.roots[kRegistryRoots[2].path] = {{L"1.7", jrockit}};
+    registry.roots[kRegistryRoots[3].path] = {{L"1.5", jrockitJdk}};
+    registry.roots[kRegistryRoots[4].path] = {{L"1.8", ibm}};
+    const std::tuple<const wchar_t*, const wchar_t*, std::wstring> cases[] = {
+        {L"", L"", sun},         {L"", L"unknown", sun},     {L"", L"favor_sun", sun},
+        {L"", L"any", ibm},      {L"", L"favor_ibm", ibm},   {L"", L"ibm", ibm},
+        {L"", L"jrockit", jrockit}, {L"", L"favor_jrockit", jrockit},
+        {L"favor_JDK", L"jrockit", jrockitJdk + L"jre" + kSep}};
+    for (const auto& [source, provider, expected] : cases) {
+        EXPECT_EQ(u8(search(settingsWith(L"", source, provider))), u8(expected + kClient)) << u8(provider);
+        EXPECT_EQ(result.ibmFamily, expected == ibm) << u8(provider);
+    }
 }
 
 // The release file, of the JDK above a "jre" folder too.
@@ -731,7 +752,9 @@ TEST_F(RuntimeSearchTest, ThePairedLauncherIsNeitherThisLauncherNorOneThatWasPai
 
 void expectTraced(const testing::TraceCapture& capture, const std::vector<std::wstring>& lines) {
     const std::string text = capture.text();
-    for (const std::wstring& line : lines) EXPECT_NE(text.find(u8(line)), std::string::npos) << u8(line) << "\nin:\n" << text;
+    for (const std::wstring& line : lines) {
+        EXPECT_NE(text.find(u8(line)), std::string::npos) << u8(line) << "\nin:\n" << text;
+    }
 }
 
 TEST_F(RuntimeSearchTest, TheTraceNamesEveryProbeAndWhyEachRuntimeWasDroppedOrTaken) {

@@ -23,8 +23,8 @@ JavaHost* currentHost = nullptr;
 SecondaryLaunch forwarded;
 bool forwardedReturned = false;
 JavaVM* lastVm = nullptr;
-const SecondaryReply kReply{[](void*, int code) { testing::appendToTestJvmLog("launcher: reply " + std::to_string(code)); },
-                            nullptr};
+void sendReply(void*, int code) { testing::appendToTestJvmLog("launcher: reply " + std::to_string(code)); }
+const SecondaryReply kReply{&sendReply, nullptr};
 
 class SecondaryMainTest : public testing::TestJvmTest {
 protected:
@@ -103,7 +103,8 @@ TEST_F(SecondaryMainTest, NoReplyWhenTheLaunchCannotBeMade) {
     };
     const Case cases[] = {
         {L"app/Records", "", {"AttachCurrentThread", "FindClass app/Records", "ExceptionDescribe"}},
-        {L"app/Gr\u00fc\u00dfe", "", {"AttachCurrentThread", "FindClass app/Gr\xC3\xBC\xC3\x9F" "e", "ExceptionDescribe"}},
+        {L"app/Gr\u00fc\u00dfe", "",
+         {"AttachCurrentThread", "FindClass app/Gr\xC3\xBC\xC3\x9F" "e", "ExceptionDescribe"}},
         {L"app/Missing", "", {"AttachCurrentThread", "FindClass app/Missing", "ExceptionDescribe"}},
         {L"app/SecondaryInt", "NewObjectArray:2",
          {"AttachCurrentThread", "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of NewObjectArray"}},

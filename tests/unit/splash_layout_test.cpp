@@ -1,5 +1,5 @@
-// Where the own splash window goes on the screen. (Its class styles are registered for
-// real in win32/splash_window_test.cpp.)
+// Where the own splash window goes on the screen, and the class styles it is registered
+// with.
 #include "splash/splash_layout.h"
 
 #include <gtest/gtest.h>
@@ -33,6 +33,16 @@ TEST(SplashPlacement, CentresTheImageOnTheScreen) {
         EXPECT_EQ(p, c.expected) << c.imageWidth << "x" << c.imageHeight << ": " << p.left << "," << p.top << ","
                                  << p.right << "," << p.bottom;
     }
+}
+
+// The class is registered with the shadow first and, should that fail, the same without.
+TEST(SplashClassStyles, ShadowFirstThenWithout) {
+    const SplashClassStyles with = splashClassStyles(true), without = splashClassStyles(false);
+    ASSERT_EQ(with.count, 2);
+    ASSERT_EQ(without.count, 1);
+    EXPECT_EQ(with.styles[1], without.styles[0]);
+    EXPECT_NE(with.styles[0], with.styles[1]);
+    EXPECT_EQ(with.styles[0] & with.styles[1], with.styles[1]);
 }
 
 }  // namespace

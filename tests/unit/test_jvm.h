@@ -34,7 +34,9 @@ inline bool testJvmBuilt(const std::wstring& variant = L"jvm") {
 
 // The log of the current test; the launcher's hooks append their own lines to it.
 inline std::string testJvmLogPath;
-inline void appendToTestJvmLog(const std::string& line) { std::ofstream(testJvmLogPath, std::ios::app) << line << "\n"; }
+inline void appendToTestJvmLog(const std::string& line) {
+    std::ofstream(testJvmLogPath, std::ios::app) << line << "\n";
+}
 
 // Points the test JVM at a fresh log in a folder of the test's own.
 class TestJvmTest : public ::testing::Test {
