@@ -36,8 +36,6 @@ TEST(CentreRect, CentresAndKeepsTheSize) {
     for (const Case& c : cases) {
         const ScreenRect result = centreRect(c.window, c.reference);
         EXPECT_EQ(result, c.expected) << result.left << "," << result.top;
-        EXPECT_EQ(result.width(), c.window.width());
-        EXPECT_EQ(result.height(), c.window.height());
     }
 }
 

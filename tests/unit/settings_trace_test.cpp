@@ -20,6 +20,10 @@ using testing::TraceCapture;
 
 const wchar_t kJre[] = L"Java Runtime Environment";
 
+void expectTraced(const std::string& text, std::initializer_list<const char*> lines) {
+    for (const char* line : lines) EXPECT_NE(text.find(line), std::string::npos) << line << "\nin:\n" << text;
+}
+
 TEST(SettingsTraceTest, NamesEachValuesSourceAndHidesTheEmbeddedText) {
     TempFolder dir;
     const std::wstring ini = dir.write(L"tool.ini",
@@ -36,17 +40,11 @@ TEST(SettingsTraceTest, NamesEachValuesSourceAndHidesTheEmbeddedText) {
     EXPECT_EQ(store.readString(kJre, L"JVM Type"), L"");
 
     const std::string text = capture.text();
-    EXPECT_NE(text.find("settings: [Java Runtime Environment] Minimum Version = \"11\" (settings file)"),
-              std::string::npos)
-        << text;
-    EXPECT_NE(text.find("settings: [Java Runtime Environment] Main Class: the embedded value (not shown)"),
-              std::string::npos)
-        << text;
-    EXPECT_NE(text.find("Virtual Machine Parameters: the embedded value (not shown), extended by "
-                        "[Java Runtime Environment+] \"-Dvisible=1\""),
-              std::string::npos)
-        << text;
-    EXPECT_NE(text.find("settings: [Java Runtime Environment] JVM Type: not set"), std::string::npos) << text;
+    expectTraced(text, {"settings: [Java Runtime Environment] Minimum Version = \"11\" (settings file)",
+                        "settings: [Java Runtime Environment] Main Class: the embedded value (not shown)",
+                        "Virtual Machine Parameters: the embedded value (not shown), extended by "
+                        "[Java Runtime Environment+] \"-Dvisible=1\"",
+                        "settings: [Java Runtime Environment] JVM Type: not set"});
     for (const char* hidden : {"secret", "1.4.2"}) EXPECT_EQ(text.find(hidden), std::string::npos) << text;
 }
 
@@ -58,11 +56,8 @@ TEST(SettingsTraceTest, AMissingMainClassIsNamedAsTheReasonTheLaunchEnds) {
     setErrorBoxSink([](void*, const std::wstring&) { return 1; });
     EXPECT_FALSE(readLaunchSettingsFrom(ini, dir.path(L"tool.exe"), settings));
     setErrorBoxSink(nullptr);
-    const std::string text = capture.text();
-    EXPECT_NE(text.find("; settings file "), std::string::npos) << text;
-    EXPECT_NE(text.find("tool.ini: found"), std::string::npos) << text;
-    EXPECT_NE(text.find("JVM Type = \"server\" (settings file)"), std::string::npos) << text;
-    EXPECT_NE(text.find("settings: no Main Class: the launch ends here (message 210)"), std::string::npos) << text;
+    expectTraced(capture.text(), {"; settings file ", "tool.ini: found", "JVM Type = \"server\" (settings file)",
+                                  "settings: no Main Class: the launch ends here (message 210)"});
 }
 
 }  // namespace
