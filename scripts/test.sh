@@ -10,7 +10,6 @@ bash scripts/setup.sh || { echo "setup failed"; exit 1; }
 bash scripts/build.sh || exit 1
 
 # A fresh Wine prefix for every run, so no fixture of an earlier run is seen.
-pkill -f 'explorer.exe /desktop=ci' >/dev/null 2>&1 || true
 WINEPREFIX=$JL_ROOT/build/wine wineserver -k >/dev/null 2>&1 || true
 rm -rf build/wine
 source scripts/wine-env.sh

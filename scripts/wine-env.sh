@@ -9,7 +9,10 @@ export WINEPREFIX=${WINEPREFIX:-$JL_ROOT/build/wine}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export JL_DISPLAY_NUMBER=${JL_DISPLAY_NUMBER:-91}
+# Display and desktop are named after the checkout, so two checkouts on one machine
+# (a second prefix, a second test run) never share or end each other's.
+export JL_DISPLAY_NUMBER=${JL_DISPLAY_NUMBER:-$((100 + $(printf %s "$JL_ROOT" | cksum | cut -d' ' -f1) % 400))}
+export JL_DESKTOP=ci$JL_DISPLAY_NUMBER
 export DISPLAY=:$JL_DISPLAY_NUMBER
 mkdir -p "$JL_ROOT/build/logs"
 
@@ -37,9 +40,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   $JL_WINE wineboot --init >"$JL_ROOT/build/logs/wineboot.log" 2>&1
   wineserver -w
-  # Every program of the prefix runs inside the desktop "ci".
-  $JL_WINE reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d ci /f >/dev/null 2>&1
-  $JL_WINE reg add 'HKCU\Software\Wine\Explorer\Desktops' /v ci /d 1024x768 /f >/dev/null 2>&1
+  # Every program of the prefix runs inside the desktop of this checkout.
+  $JL_WINE reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d "$JL_DESKTOP" /f >/dev/null 2>&1
+  $JL_WINE reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$JL_DESKTOP" /d 1024x768 /f >/dev/null 2>&1
   # Japanese and Korean texts need a font with their glyphs behind the dialog font.
   $JL_WINE reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
     /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
@@ -47,8 +50,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 
 wineserver -p >/dev/null 2>&1
-if ! pgrep -f 'explorer.exe /desktop=ci' >/dev/null 2>&1; then
-  $JL_WINE explorer.exe /desktop=ci,1024x768 >"$JL_ROOT/build/logs/desktop.log" 2>&1 &
+if ! pgrep -f "explorer.exe /desktop=$JL_DESKTOP," >/dev/null 2>&1; then
+  $JL_WINE explorer.exe /desktop="$JL_DESKTOP",1024x768 >"$JL_ROOT/build/logs/desktop.log" 2>&1 &
   sleep 1
 fi
 
