@@ -88,13 +88,10 @@ std::wstring formatVersion(const VersionNumber& version) {
     int last = 3;
     while (last >= 0 && isFillerOrZero(version.parts[last])) --last;
     if (last < 0) return L"0.0.0.0";
+    // At least two parts, printed as they are: a maximum of "17" reads "17.65535", which
+    // says that every 17.x is allowed.
+    if (last < 1) last = 1;
     std::wstring text = decimalText(version.parts[0]);
-    if (last == 0) {
-        // Two parts are always shown. When the second is there only for that, a filler
-        // in it would print a maximum of "17" as "17.65535"; it is shown as 0 instead.
-        const int32_t second = version.parts[1] == kVersionFiller ? 0 : version.parts[1];
-        return text + L'.' + decimalText(second);
-    }
     for (int i = 1; i <= last; ++i) text += L'.' + decimalText(version.parts[i]);
     return text;
 }

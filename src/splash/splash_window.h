@@ -27,7 +27,8 @@ public:
     SplashWindowThread& operator=(const SplashWindowThread&) = delete;
 
     // Starts the splash thread, which decodes the image, creates and shows the window
-    // and makes it the error owner window by itself; nothing here waits for that. An
+    // and makes it the error owner window; waits (a few hundred milliseconds at most)
+    // until that window exists or could not be made, so later error boxes are owned. An
     // image that cannot be read gives a window of no size: nothing shows and nothing is
     // reported. With `shadow` the window casts a drop shadow where the system allows it.
     void start(const std::wstring& imagePath, bool shadow);

@@ -17,6 +17,10 @@ const wchar_t kSplashWindowClass[] = L"SplashScreenWindow";
 
 namespace {
 
+// How long starting the splash waits for its window to exist: long enough for a
+// usual image, short enough that a slow one does not hold up the launch.
+constexpr DWORD kWindowReadyMilliseconds = 400;
+
 // Between two quit requests the closing thread waits this long for the splash thread
 // to end, instead of spinning: a request posted before the thread has its message queue
 // is lost and has to be posted again.
@@ -188,12 +192,16 @@ struct SplashWindowRun {
     SplashWindow window;
     os::UniqueKernelHandle thread;
     DWORD threadId = 0;
+    // Set by the splash thread once its window is up (and owns error boxes) or could
+    // not be made.
+    os::UniqueKernelHandle windowReady{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 namespace {
 
 DWORD WINAPI splashThread(void* parameter) {
-    SplashWindow& splash = *static_cast<SplashWindow*>(parameter);
+    SplashWindowRun& run = *static_cast<SplashWindowRun*>(parameter);
+    SplashWindow& splash = run.window;
     HWND window = splash.create();
     if (window) {
         setErrorOwnerWindow(window);
@@ -201,6 +209,7 @@ DWORD WINAPI splashThread(void* parameter) {
         // Painted before the first message is read.
         UpdateWindow(window);
     }
+    if (run.windowReady) SetEvent(run.windowReady.get());
     splash.runMessageLoop();
     splash.destroy();
     return 0;
@@ -212,7 +221,13 @@ void SplashWindowThread::start(const std::wstring& imagePath, bool shadow) {
     close();
     run_ = new SplashWindowRun(imagePath, shadow);
     // A thread that cannot be started is not reported: there is simply no splash.
-    run_->thread.reset(CreateThread(nullptr, 0, splashThread, &run_->window, 0, &run_->threadId));
+    run_->thread.reset(CreateThread(nullptr, 0, splashThread, run_, 0, &run_->threadId));
+    // An error reported right after this (a JVM library that fails to load at once) must
+    // be owned by the window: a box without owner could end up behind the splash that
+    // appears a moment later, and the user would see a splash that never goes away.
+    if (run_->thread && run_->windowReady) {
+        WaitForSingleObject(run_->windowReady.get(), kWindowReadyMilliseconds);
+    }
 }
 
 void SplashWindowThread::close() {

