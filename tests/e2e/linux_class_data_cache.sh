@@ -12,10 +12,11 @@ trace=$JL_WORK/trace
 
 # One launch of the tool in $dir with the trace in $trace: what, exit code, arguments.
 launch() {
+  local errors=$JL_WORK/err.$BASHPID
   : >"$trace"
-  out=$(JLAUNCH_TRACE=$trace timeout 120 "$dir/tool" "${@:3}" 2>"$JL_WORK/err.$BASHPID")
+  out=$(JLAUNCH_TRACE=$trace timeout 120 "$dir/tool" "${@:3}" 2>"$errors")
   code=$?
-  err=$(cat "$JL_WORK/err.$BASHPID")
+  err=$(cat "$errors")
   expect_eq "$code" "$2" "$1: exit code"
 }
 # The complete cache is there and no launch's own files are left.
