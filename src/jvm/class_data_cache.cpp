@@ -79,6 +79,16 @@ CacheRuntime identifyCacheRuntime(const ReleaseInfo* release, const std::wstring
     return runtime;
 }
 
+bool parametersManageSharing(const std::wstring& vmParameters) {
+    static const wchar_t* const kSharingOptions[] = {
+        L"-Xshare", L"SharedArchiveFile", L"ArchiveClassesAtExit", L"AutoCreateSharedArchive", L"-XX:AOT",
+        L"SharedClassListFile", L"DumpLoadedClassList", L"RecordDynamicDumpInfo", L"-Xshareclasses"};
+    for (const wchar_t* option : kSharingOptions) {
+        if (vmParameters.find(option) != std::wstring::npos) return true;
+    }
+    return false;
+}
+
 CacheMethod cacheMethodFor(const CacheRuntime& runtime, std::string& why) {
     if (runtime.feature == 0) {
         why = "the runtime's version is not known";

@@ -49,6 +49,12 @@ enum class CacheMethod {
 CacheMethod cacheMethodFor(const CacheRuntime& runtime, std::string& why);
 const char* cacheMethodName(CacheMethod method);
 
+// Whether the product's own parameters already say how the runtime shares classes
+// (-Xshare, an archive, an ahead-of-time cache, shared classes): the launcher then
+// leaves class sharing to them, since two such settings may keep the runtime from
+// starting.
+bool parametersManageSharing(const std::wstring& vmParameters);
+
 // What the launcher found in the cache folder.
 struct CacheState {
     bool cacheExists = false;        // the complete cache of this fingerprint

@@ -154,6 +154,10 @@ void ClassDataCache::prepare(const LaunchSettings& settings, const RuntimeSearch
         return;
     }
 
+    if (parametersManageSharing(settings.vmParameters)) {
+        if (tracing) trace(kTopic, {"no cache: the Virtual Machine Parameters set class sharing themselves"});
+        return;
+    }
     ReleaseInfo release;
     const bool hasRelease = readReleaseFile(runtimeFolderOfLibrary(runtime.jvmLibraryPath), release);
     const CacheRuntime cacheRuntime =

@@ -334,6 +334,12 @@ TEST(ClassDataCacheTest, OptionsPerRuntimeVersionAndKind) {
         EXPECT_EQ(plan.method == CacheMethod::None, c.options.empty()) << text;
         EXPECT_FALSE(plan.method == CacheMethod::None && why.empty() && plan.why.empty()) << text;
     }
+    // Parameters that set class sharing themselves keep the cache out.
+    for (const wchar_t* parameters : {L"-Xshare:off", L"-XX:SharedArchiveFile=a.jsa", L"-XX:AOTCache=x.aot",
+                                      L"-Xmx1g -XX:ArchiveClassesAtExit=b", L"-Xshareclasses:name=x"}) {
+        EXPECT_TRUE(parametersManageSharing(parameters)) << u8(parameters);
+    }
+    EXPECT_FALSE(parametersManageSharing(L"-Xmx512m -Dshare=1 -XX:+UseG1GC"));
 }
 
 // A launch with the cache on: the options go between the class path and the product's
