@@ -346,16 +346,16 @@ TEST(ClassDataCacheTest, OptionsPerRuntimeVersionAndKind) {
 // parameters; a training launch's cache is complete once renamed, and the next launch
 // uses it; a changed class path entry trains again.
 TEST_F(ClassPathTest, ClassDataCacheTrainsThenUses) {
-    const std::wstring runtime = folder_.path(L"jdk");
     folder_.write(L"jdk/release", "JAVA_VERSION=\"17.0.15\"\n");
     RuntimeSearchResult found;
 #ifdef _WIN32
-    found.jvmLibraryPath = folder_.write(L"jdk/bin/server/jvm.dll", "x");
+    found.jvmLibraryPath = at(L"jdk/bin/server/jvm.dll");
     const wchar_t kCacheBase[] = L"LOCALAPPDATA";
 #else
-    found.jvmLibraryPath = folder_.write(L"jdk/lib/server/libjvm.so", "x");
+    found.jvmLibraryPath = at(L"jdk/lib/server/libjvm.so");
     const wchar_t kCacheBase[] = L"XDG_CACHE_HOME";
 #endif
+    folder_.write(found.jvmLibraryPath.substr(folder_.path().size() + 1), "x");
     std::wstring savedBase;
     const bool hadBase = os::getEnvironment(kCacheBase, savedBase);
     ASSERT_TRUE(os::setEnvironment(kCacheBase, folder_.path(L"cache")));
