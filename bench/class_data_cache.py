@@ -13,7 +13,7 @@ compiling one small file: well over 2,000 classes loaded. For each of JDK 17 and
 Start to main is the time from just before the process is started to the wall-clock
 instant main prints as its first act.
 
-usage: bench/class_data_cache.py [RUNS [TRAINING_RUNS]]   (defaults 20 and 6)
+usage: [BENCH_JDKS=...] bench/class_data_cache.py [RUNS [TRAINING_RUNS]]   (defaults 20 and 6)
 Run after scripts/build.sh linux.
 """
 import glob
@@ -27,7 +27,8 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-JDKS = ["/usr/lib/jvm/java-17-openjdk-amd64", "/usr/lib/jvm/temurin-25-jdk-amd64"]
+# BENCH_JDKS (runtime folders separated by ":") measures others.
+JDKS = os.environ.get("BENCH_JDKS", "/usr/lib/jvm/java-17-openjdk-amd64:/usr/lib/jvm/temurin-25-jdk-amd64").split(":")
 
 MAIN = """
 public class Compile {
