@@ -165,6 +165,7 @@ void readJvmOptionSettings(const SettingsStore& store, LaunchSettings& settings)
     settings.errorFile = os::expandEnvironment(store.readString(kApplication, L"Error File"));
     settings.errorAppend = store.readString(kApplication, L"Error Append") == L"yes";
     settings.cmd = os::expandEnvironment(store.readString(kApplication, L"Cmd"));
+    settings.classDataCache = isYesIgnoringCase(store.readString(kRuntimeSection, L"Class Data Cache"));
 }
 
 void readSplashSettings(const std::wstring& settingsPath, LaunchSettings& settings) {

@@ -60,6 +60,7 @@ struct LaunchSettings {
     std::wstring errorFile;
     bool errorAppend = false;
     std::wstring cmd;  // environment references expanded, not yet split
+    bool classDataCache = false;  // keep a class-data cache for the product
 
     // Read when the splash is started, from the settings file alone.
     std::wstring splashImage;

@@ -94,6 +94,10 @@ int LauncherApp::run() {
     if (!host.loadJvmLibrary(runtime.jvmLibraryPath)) return -1;
     // A false result has been reported; the virtual machine still starts without them.
     (void)buildJvmOptions(settings, runtime.jvmLibraryPath, jvm, arguments);
+    std::wstring executable;
+    if (settings.classDataCache && getModulePath(executable)) {
+        classDataCache.prepare(settings, runtime, executable, jvm);
+    }
 
     JavaLaunch launch;
     launch.mainClass = settings.mainClass;
@@ -103,10 +107,15 @@ int LauncherApp::run() {
     launch.settings = &settings;
     launch.mainStarting = [] {
         LauncherApp* app = LauncherApp::instance();
-        if (app) app->singleInstance.mainStarting(app->host.javaVm(), app->settings.mainClass, app->runtime.ibmFamily);
+        if (!app) return;
+        app->classDataCache.reportRuntimeUse();
+        app->singleInstance.mainStarting(app->host.javaVm(), app->settings.mainClass, app->runtime.ibmFamily);
     };
     launch.closeSplashWindow = closeLauncherSplashWindow;
-    if (host.runJavaThread(launch, jvm) != 0) {
+    const int javaThreadResult = host.runJavaThread(launch, jvm);
+    // The virtual machine has ended: a training launch completes its cache now.
+    classDataCache.finish();
+    if (javaThreadResult != 0) {
         splash.closeNativeSplash();
         return -1;
     }

@@ -6,6 +6,7 @@
 
 #include "config/launch_settings.h"
 #include "core/single_instance.h"
+#include "jvm/class_data_cache_store.h"
 #include "jvm/java_host.h"
 #include "jvm/jvm_options.h"
 #include "runtime/runtime_search.h"
@@ -35,6 +36,7 @@ public:
     RuntimeSearchResult runtime;  // the JVM library and the paired-launcher decision
     JvmOptions jvm;
     JavaHost host;
+    ClassDataCache classDataCache;
     Splash splash;
     SingleInstance singleInstance;
 

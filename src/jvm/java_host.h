@@ -101,7 +101,8 @@ std::wstring pendingExceptionText(JNIEnv* env);
 unsigned createJavaVmReasonId(jint result);
 
 // The virtual machine's exit and abort hooks forward to this listener while it is set.
-// The launcher installs none, so the virtual machine completes its own exit or abort.
+// The class-data cache installs one to complete its files when the program ends through
+// System.exit; either way the virtual machine then completes its own exit or abort.
 struct VmExitListener {
     void (*exit)(int code) = nullptr;
     void (*abort)() = nullptr;

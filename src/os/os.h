@@ -77,6 +77,15 @@ bool fullPathName(const std::wstring& path, std::wstring& full);
 // The whole file, or an error code.
 uint32_t readFile(const std::wstring& path, std::vector<uint8_t>& bytes);
 
+// Writes the whole file, replacing one that exists. 0 or the error code; a file that
+// could not be written completely is removed again.
+uint32_t writeNewFile(const std::wstring& path, const std::string& bytes);
+// Renames a file over another one in the same folder, in one step: a reader sees the old
+// file or the new one, never a part. False when the rename failed.
+bool replaceFile(const std::wstring& from, const std::wstring& to);
+// Removes a file, also one marked read-only.
+bool removeFile(const std::wstring& path);
+
 // A file mapped read-only; empty when opening or mapping failed.
 class MappedFile {
 public:
@@ -127,6 +136,13 @@ bool setCurrentDirectory(const std::wstring& path);
 // not be started.
 [[nodiscard]] bool startProcessWithOwnCommandLine(const std::wstring& application, bool wait,
                                                   uint32_t& exitCode, uint32_t& error);
+
+// Starts a program and leaves it running on its own: no window, standard streams on the
+// null device, no handle or descriptor of this process inherited, not waited for.
+// `arguments[0]` is the program. On Windows the command line is the arguments joined
+// by spaces as they are given (the caller quotes them by the rules of the program
+// started). False when it could not be started.
+[[nodiscard]] bool startDetachedProcess(const std::vector<std::wstring>& arguments);
 
 // --- installed runtimes: the registry (Windows), runtime folders (Linux) ----------
 // Which view of the registry a key is opened in. Default is the one the platform gives

@@ -537,6 +537,7 @@ bool findRuntimeIn(const LaunchSettings& settings, const RuntimeSearchEnvironmen
             // A runtime that the older roots list in the 64-bit view goes to the paired
             // launcher as such; the vendors' keys also hold 32-bit runtimes there, which
             // this launcher hosts itself.
+            result.registeredVersion = formatVersion(candidate.version);
             return succeed(settings, environment, library, candidate.provider == RuntimeProvider::Ibm, result,
                            inWideView && tier == RegistryTier::Roots);
         }

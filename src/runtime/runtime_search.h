@@ -18,6 +18,7 @@ struct RuntimeSearchResult {
     bool startPairedLauncher = false;  // hand the launch to "Pair Product"
     bool ibmFamily = false;            // the chosen runtime is of the IBM family (IBM registry
                                        // root, or a release file naming IBM/OpenJ9/Semeru)
+    std::wstring registeredVersion;    // the version the registry lists it under; empty otherwise
 };
 
 // The whole search in its fixed order, the missing-runtime prompt last. False when no

@@ -5,7 +5,7 @@
 //
 // A line reads "<program>[<process id>] <topic>: <text>", for instance
 //     tool.exe[4120] runtime: probe C:\Java\jdk-17\bin\server\jvm.dll: found
-// Topics name the layer: "settings", "runtime", "jvm", "launch". The launcher and the
+// Topics name the layer: "settings", "runtime", "jvm", "cache", "launch". The launcher and the
 // paired launcher it starts append to the same file; the process id tells their lines
 // apart. A relative file name is made absolute when the trace starts, so that changing
 // the current folder does not split the trace.

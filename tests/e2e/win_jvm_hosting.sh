@@ -58,6 +58,27 @@ for line in "jvm: option -Djava.class.path=C:\\app\\app.jar" "jvm: option -Xmx64
 done
 iconv -f UTF-8 -t UTF-8 "$trace" >/dev/null 2>&1 || fail "trace: not UTF-8"
 
+# --- the class-data cache: the runtime's own options, right after the class path, only
+# for a version and kind that understand them ----------------------------------------------
+export LOCALAPPDATA
+LOCALAPPDATA=$(winpath "$JL_WORK/local")
+for row in "17.0.15|Hotspot|-XX:ArchiveClassesAtExit=" "25.0.1||-XX:AOTMode=record" \
+  "21|Hotspot|-XX:+AutoCreateSharedArchive" "1.8.0|OpenJ9|-Xshareclasses:name=tool," "12.0.2|Hotspot|" "21|Zero|"; do
+  IFS='|' read -r version variant first <<<"$row"
+  RELEASE=("JAVA_VERSION=\"$version\"" "JVM_VARIANT=\"$variant\"") JRE_EXTRA=("Class Data Cache=yes")
+  # Through System.exit, so that a runtime of the IBM family ends too; its code stays.
+  TESTJVM_EXIT_CODE=4 MAIN=app.Exits VMP=-Xmx64m run_case "cache, runtime $version $variant" 4
+  options=$(grep '^option ' "$log")
+  expect_eq "$(sed -n 1p <<<"$options" | cut -c1-25)" "option -Djava.class.path=" "cache $version: class path first"
+  expect_eq "$(tail -n3 <<<"$options" | head -1)" "option -Xmx64m" "cache $version: the product's parameters last"
+  if [ -n "$first" ]; then
+    expect_contains "$(sed -n 2p <<<"$options")" "option $first" "cache $version"
+  else
+    expect_eq "$(wc -l <<<"$options")" 4 "cache $version: no option added"
+  fi
+done
+unset LOCALAPPDATA
+
 
 # --- the stack of the Java thread --------------------------------------------------------
 VMP="-Xss8m" run_case "-Xss8m" 0

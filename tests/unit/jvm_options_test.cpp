@@ -6,11 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "jvm/class_data_cache.h"
+#include "jvm/class_data_cache_store.h"
 #include "jvm/class_path.h"
 #include "jvm/jvm_options.h"
 #include "jvm/redirection.h"
 #include "jvm/vm_parameters.h"
 #include "os/os.h"
+#include "runtime/release_file.h"
+#include "runtime/runtime_search.h"
 #include "support/messages.h"
 #include "temp_folder.h"
 
@@ -266,6 +270,135 @@ TEST_F(JvmOptionsTest, EmbeddedJarAloneIsAClassPath) {
     Strings arguments;
     ASSERT_TRUE(buildJvmOptionsFrom(settings, exe(), kFourGigabytes, jvm, arguments));
     EXPECT_EQ(jvm.options, narrow({L"-Djava.class.path=" + exe()}));
+}
+
+// The class-data cache's options: only what the runtime's version and kind say it
+// understands, and none for a runtime the launcher cannot be sure of.
+TEST(ClassDataCacheTest, OptionsPerRuntimeVersionAndKind) {
+    const std::wstring dir = std::wstring(L"cache") + kSep, stem = dir + L"app-h";
+    const Strings record{L"-XX:AOTMode=record", L"-XX:AOTConfiguration=" + stem + L".7.aotconf",
+                         L"-XX:+UnlockDiagnosticVMOptions", L"-XX:-DisplayVMOutput", L"-Xlog:aot*=off",
+                         L"-Xlog:cds*=off"};
+    const Strings useAot{L"-XX:AOTCache=" + stem + L".aot", L"-Xlog:aot*=off", L"-Xlog:cds*=off"};
+    const Strings autoArchive{L"-XX:+AutoCreateSharedArchive", L"-XX:SharedArchiveFile=" + stem + L".7.jsa.tmp",
+                              L"-Xlog:cds*=off"};
+    const Strings atExit{L"-XX:ArchiveClassesAtExit=" + stem + L".7.jsa.tmp", L"-Xlog:cds*=off"};
+    const Strings useArchive{L"-XX:SharedArchiveFile=" + stem + L".jsa", L"-Xlog:cds*=off"};
+    const Strings ibm{L"-Xshareclasses:name=app,cacheDir=cache,nonfatal,silent"};
+    enum { Exists = 1, Writable = 2, AotUnusable = 4 };
+    struct Case {
+        const char* release;  // null: no release file
+        const wchar_t* registered;
+        bool ibmRoot;
+        int state;
+        bool training;
+        Strings options;
+    };
+    const Case cases[] = {
+        {"JAVA_VERSION=\"25.0.3\"\nJVM_VARIANT=\"Hotspot\"", L"", false, Writable, true, record},
+        {"JAVA_VERSION=\"25.0.3\"", L"", false, Exists, false, useAot},
+        // Where the create step failed or cannot run, the dynamic archive stands in.
+        {"JAVA_VERSION=\"26-ea\"", L"", false, Writable | AotUnusable, true, autoArchive},
+        {"JAVA_VERSION=\"21.0.2\"", L"", false, Writable, true, autoArchive},
+        {"JAVA_VERSION=\"19\"", L"", false, Exists, false, useArchive},
+        {"JAVA_VERSION=\"17.0.15\"", L"", false, Writable, true, atExit},
+        {nullptr, L"13.0", false, Writable, true, atExit},  // the registry's version
+        {"JAVA_VERSION=\"17.0.15\"", L"", false, Exists, false, useArchive},
+        // A folder that cannot be written trains nothing (a fitting cache is still used, above).
+        {"JAVA_VERSION=\"18\"", L"", false, 0, false, {}},
+        {"JAVA_VERSION=\"12.0.2\"", L"", false, Writable, false, {}},
+        {"JAVA_VERSION=\"1.8.0_151\"", L"", false, Writable, false, {}},
+        {"IMPLEMENTOR=\"IBM Corporation\"\nJAVA_VERSION=\"1.8.0\"", L"", false, Writable, false, ibm},
+        {"JAVA_VERSION=\"17.0.9\"\nJVM_VARIANT=\"Openj9\"", L"", false, 0, false, ibm},
+        {nullptr, L"1.8", true, Writable, false, ibm},
+        {"JAVA_VERSION=\"1.6.0\"\nIMPLEMENTOR=\"IBM\"", L"", false, Writable, false, {}},
+        // An unknown virtual machine or version: nothing.
+        {"JAVA_VERSION=\"21\"\nJVM_VARIANT=\"Zero\"", L"", false, Writable, false, {}},
+        {"IMPLEMENTOR=\"Someone\"", L"", false, Writable, false, {}},
+        {nullptr, L"", false, Writable, false, {}},
+    };
+    for (const Case& c : cases) {
+        const std::string text = c.release ? c.release : "";
+        const ReleaseInfo release = parseReleaseFile(std::vector<uint8_t>(text.begin(), text.end()));
+        std::string why;
+        const CacheMethod method =
+            cacheMethodFor(identifyCacheRuntime(c.release ? &release : nullptr, c.registered, c.ibmRoot), why);
+        CacheState state;
+        state.cacheExists = c.state & Exists;
+        state.folderWritable = c.state & Writable;
+        state.aheadOfTimeUnusable = c.state & AotUnusable;
+        state.processId = 7;
+        const CachePlan plan = planClassDataCache(method, dir, L"app", stem, state);
+        EXPECT_EQ(plan.options, c.options) << text << u8(c.registered);
+        EXPECT_EQ(plan.training, c.training) << text;
+        EXPECT_EQ(plan.method == CacheMethod::None, c.options.empty()) << text;
+        EXPECT_FALSE(plan.method == CacheMethod::None && why.empty() && plan.why.empty()) << text;
+    }
+    // Parameters that set class sharing themselves keep the cache out.
+    for (const wchar_t* parameters : {L"-Xshare:off", L"-XX:SharedArchiveFile=a.jsa", L"-XX:AOTCache=x.aot",
+                                      L"-Xmx1g -XX:ArchiveClassesAtExit=b", L"-Xshareclasses:name=x"}) {
+        EXPECT_TRUE(parametersManageSharing(parameters)) << u8(parameters);
+    }
+    EXPECT_FALSE(parametersManageSharing(L"-Xmx512m -Dshare=1 -XX:+UseG1GC"));
+}
+
+// A launch with the cache on: the options go between the class path and the product's
+// parameters; a training launch's cache is complete once renamed, and the next launch
+// uses it; a changed class path entry trains again.
+TEST_F(ClassPathTest, ClassDataCacheTrainsThenUses) {
+    folder_.write(L"jdk/release", "JAVA_VERSION=\"17.0.15\"\n");
+    RuntimeSearchResult found;
+#ifdef _WIN32
+    found.jvmLibraryPath = at(L"jdk/bin/server/jvm.dll");
+    const wchar_t kCacheBase[] = L"LOCALAPPDATA";
+#else
+    found.jvmLibraryPath = at(L"jdk/lib/server/libjvm.so");
+    const wchar_t kCacheBase[] = L"XDG_CACHE_HOME";
+#endif
+    folder_.write(found.jvmLibraryPath.substr(folder_.path().size() + 1), "x");
+    std::wstring savedBase;
+    const bool hadBase = os::getEnvironment(kCacheBase, savedBase);
+    ASSERT_TRUE(os::setEnvironment(kCacheBase, folder_.path(L"cache")));
+    folder_.write(L"app.jar", "one");
+    LaunchSettings settings;
+    settings.classDataCache = true;
+    settings.productName = L"My: App";
+    settings.productCode = L"{42}";
+    settings.classPath = L"app.jar";
+    const std::wstring cacheFolder = at(L"cache/My App/{42}/");
+    EXPECT_EQ(classDataCacheFolder(settings.productName, settings.productCode, L"run"), cacheFolder);
+
+    auto launch = [&](const char* step) {
+        JvmOptions jvm;
+        jvm.options = {"-Djava.class.path=" + os::toThreadAnsi(at(L"app.jar")), "-Xmx64m"};
+        ClassDataCache cache;
+        cache.prepare(settings, found, exe(), jvm);
+        EXPECT_EQ(jvm.options.size(), 4u) << step;
+        EXPECT_EQ(jvm.options.back(), "-Xmx64m") << step;
+        std::string written = jvm.options[1];
+        const std::string prefix = "-XX:ArchiveClassesAtExit=";
+        if (written.compare(0, prefix.size(), prefix) == 0) {
+            // What the runtime would write at its exit.
+            folder_.write(os::fromUtf8(written.substr(prefix.size())).substr(folder_.path().size() + 1), "archive");
+        }
+        cache.finish();
+        return jvm.options[1];
+    };
+    const std::string first = launch("first");
+    EXPECT_EQ(first.find("-XX:ArchiveClassesAtExit="), 0u) << first;
+    const std::string second = launch("second");
+    EXPECT_EQ(second.find("-XX:SharedArchiveFile="), 0u) << second;
+    std::vector<os::FindResult> caches;
+    EXPECT_EQ(os::findAllFiles(cacheFolder + L"run-*.jsa", caches), 0u);
+    EXPECT_EQ(caches.size(), 1u);
+
+    folder_.write(L"app.jar", "changed");
+    EXPECT_EQ(launch("changed jar").find("-XX:ArchiveClassesAtExit="), 0u);
+    // The retrained cache replaces the old one.
+    caches.clear();
+    EXPECT_EQ(os::findAllFiles(cacheFolder + L"run-*.jsa", caches), 0u);
+    EXPECT_EQ(caches.size(), 1u);
+    if (hadBase) (void)os::setEnvironment(kCacheBase, savedBase); else (void)os::removeEnvironment(kCacheBase);
 }
 
 // The file names of the redirection, beside the class path's files.

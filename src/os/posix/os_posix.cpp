@@ -359,4 +359,40 @@ int showErrorMessage(void* owner, const std::wstring& text) {
     return 1;  // IDOK: the user has been told
 }
 
+uint32_t writeNewFile(const std::wstring& path, const std::string& bytes) {
+    int fd = ::open(toUtf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return failWithErrno();
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            uint32_t e = n < 0 ? failWithErrno() : (setLastError(112), 112u);  // ERROR_DISK_FULL
+            ::close(fd);
+            ::unlink(toUtf8(path).c_str());
+            return e;
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::close(fd) != 0) {
+        uint32_t e = failWithErrno();
+        ::unlink(toUtf8(path).c_str());
+        return e;
+    }
+    setLastError(0);
+    return kErrorSuccess;
+}
+
+bool replaceFile(const std::wstring& from, const std::wstring& to) {
+    if (::rename(toUtf8(from).c_str(), toUtf8(to).c_str()) == 0) return true;
+    failWithErrno();
+    return false;
+}
+
+bool removeFile(const std::wstring& path) {
+    if (::unlink(toUtf8(path).c_str()) == 0) return true;
+    failWithErrno();
+    return false;
+}
+
 }  // namespace jl::os

@@ -209,4 +209,33 @@ int showErrorMessage(void* owner, const std::wstring& text) {
     return MessageBoxW(static_cast<HWND>(owner), text.c_str(), nullptr, MB_ICONERROR);
 }
 
+uint32_t writeNewFile(const std::wstring& path, const std::string& bytes) {
+    UniqueKernelHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+        const DWORD error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_DISK_FULL;
+        file.reset();
+        DeleteFileW(path.c_str());
+        SetLastError(error);
+        return error;
+    }
+    return ERROR_SUCCESS;
+}
+
+bool replaceFile(const std::wstring& from, const std::wstring& to) {
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool removeFile(const std::wstring& path) {
+    // Archives may be written read-only; this process made them and may remove them.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    }
+    return DeleteFileW(path.c_str()) != 0;
+}
+
 }  // namespace jl::os

@@ -30,4 +30,25 @@ bool startProcessWithOwnCommandLine(const std::wstring& application, bool wait, 
     return true;
 }
 
+bool startDetachedProcess(const std::vector<std::wstring>& arguments) {
+    if (arguments.empty()) return false;
+    std::wstring commandLine;
+    for (const std::wstring& argument : arguments) {
+        if (!commandLine.empty()) commandLine += L' ';
+        commandLine += argument;
+    }
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    // A console program gets a console without a window (DETACHED_PROCESS would make
+    // every console program it starts open a window of its own); no handle is inherited.
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP,
+                        nullptr, nullptr, &startup, &process)) {
+        return false;
+    }
+    UniqueKernelHandle processHandle(process.hProcess);
+    UniqueKernelHandle threadHandle(process.hThread);
+    return true;
+}
+
 }  // namespace jl::os

@@ -43,11 +43,14 @@ public class Probe {
                     System.out.println("not found " + args[1]);
                 }
                 break;
+            case "exit":
+                System.out.println("exiting " + args[1]);
+                System.exit(Integer.parseInt(args[1]));
             case "throw":
                 System.out.println("before the exception");
                 throw new IllegalStateException(args.length > 1 ? args[1] : "no message");
             default:
-                System.out.println("usage: Probe interleave|print|property|env|maxmemory|args|load|throw ...");
+                System.out.println("usage: Probe interleave|print|property|env|maxmemory|args|load|exit|throw ...");
         }
     }
 }
