@@ -37,7 +37,7 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout "$w/key.pem" -out "$w/cert.pem
 sign="osslsigncode sign -certs $w/cert.pem -key $w/key.pem -in {in} -out {out}"
 pack_windows() {  # launcher, output, more options
   "$jlpack" --launcher "$1" --output "$2" --settings "$w/app.ini" --embed "$w/embedded.ini" --key-text fixed \
-    --icon "$JL_ROOT/tests/data/product.ico" --version FileVersion=2.3.4 --version "ProductName=My Tool" \
+    --icon "$JL_ROOT/sample/hello.ico" --version FileVersion=2.3.4 --version "ProductName=My Tool" \
     --jar "$w/app.jar" "${@:3}"
 }
 windows_launchers=0
@@ -82,7 +82,7 @@ refused 1 "is neither a Windows nor a Linux launcher" "no launcher" --launcher "
 refused 1 "is not an icon file" "no icon" "${base[@]}" --icon "$w/app.jar"
 refused 1 "is no version number" "version text" "${base[@]}" --version FileVersion=1.x
 refused 1 "is not a ZIP archive" "no JAR" "${base[@]}" --jar "$w/app.ini"
-refused 1 "for Windows executables only" "icon for Linux" "${base[@]}" --icon "$JL_ROOT/tests/data/product.ico"
+refused 1 "for Windows executables only" "icon for Linux" "${base[@]}" --icon "$JL_ROOT/sample/hello.ico"
 refused 1 "is the launcher itself" "output is input" --launcher "$w/launcher" --output "$w/launcher"
 refused 1 "no such file" "missing launcher" --launcher "$w/missing" --output "$w/refused"
 refused 2 "--launcher and --output are needed" "no output" --launcher "$w/launcher"

@@ -19,7 +19,7 @@ write_ini16 "$dir/product.ini" "[Product Information]" "Upgrade Code={6F1C-22A0}
 printf '[Java Runtime Environment]\nMain Class=app.Records\n[Application]\nEmbedded Jar=yes\n' >"$dir/embedded.ini"
 out=$($JL_WINE "$jlpack" --launcher "$(winpath "$JL_LAUNCHER")" --output "$(winpath "$dir/MyTool.exe")" \
   --settings "$(winpath "$dir/product.ini")" --embed "$(winpath "$dir/embedded.ini")" \
-  --icon "$(winpath "$JL_ROOT/tests/data/product.ico")" --version "ProductName=My Tool" --version FileVersion=2.3 \
+  --icon "$(winpath "$JL_ROOT/sample/hello.ico")" --version "ProductName=My Tool" --version FileVersion=2.3 \
   --jar "$(winpath "$dir/app.jar")" 2>&1) || fail "jlpack.exe: $out"
 expect_contains "$out" "settings file" "jlpack.exe"
 

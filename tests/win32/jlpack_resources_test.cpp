@@ -21,7 +21,7 @@ TEST(JlpackResources, ReadBackThroughTheWindowsFunctions) {
     jlpack::Options options;
     options.launcher = jl::os::fromUtf8(JL_LAUNCHER_FILE);
     options.output = std::wstring(temp) + L"jlpack-resources-" + std::to_wstring(GetCurrentProcessId()) + L".exe";
-    options.icon = jl::os::fromUtf8(std::string(JL_SOURCE_DIR) + "/tests/data/product.ico");
+    options.icon = jl::os::fromUtf8(std::string(JL_SOURCE_DIR) + "/sample/hello.ico");
     options.version = {{L"FileVersion", L"2.3.4.5"}, {L"ProductVersion", L"2.3 beta"}, {L"ProductName", L"My Tool"},
                        {L"CompanyName", L"ACME Ltd"}, {L"LegalCopyright", L"\u00a9 2026 ACME"}};
     ASSERT_EQ(jlpack::pack(options), 0);

@@ -6,7 +6,7 @@ namespace jlpack {
 namespace {
 
 constexpr uint32_t kSubdirectoryBit = 0x80000000u;
-constexpr uint32_t kMaxEntries = 100000;
+constexpr uint32_t kMaxEntries = 65535;  // so that no rebuilt directory overflows its 16-bit counts
 constexpr uint64_t kMaxDataBytes = 256u << 20;
 
 class TreeReader {
