@@ -16,10 +16,18 @@ namespace jlpack {
 namespace {
 
 constexpr size_t kKeyTextRandomBytes = 32;
-// Must match the reserved area in os/posix/resource_posix.cpp.
-constexpr char kAreaMagic[] = "jlaunch-rcdata-1";
-constexpr size_t kAreaMagicSize = sizeof(kAreaMagic) - 1;
+// Must match the reserved area in os/posix/resource_posix.cpp. Kept upper-case here and
+// lowered when used, so that no program linking this file (the unit tests link it with
+// the launcher's code) carries a second copy of the magic.
+constexpr char kAreaMagicUpper[] = "JLAUNCH-RCDATA-1";
+constexpr size_t kAreaMagicSize = sizeof(kAreaMagicUpper) - 1;
 constexpr size_t kAreaHeaderSize = kAreaMagicSize + 4;
+
+std::string areaMagic() {
+    std::string magic = kAreaMagicUpper;
+    for (char& c : magic) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return magic;
+}
 
 void appendCodePoint(std::wstring& text, uint32_t code) {
     if (sizeof(wchar_t) == 2 && code > 0xFFFF) {
@@ -97,12 +105,13 @@ bool encipher(unsigned id, const std::wstring& key, const std::wstring& plain, b
 }
 
 bool findArea(const Bytes& file, size_t& offset, uint32_t& size, std::wstring& error) {
-    const auto found = std::search(file.begin(), file.end(), kAreaMagic, kAreaMagic + kAreaMagicSize);
+    const std::string magic = areaMagic();
+    const auto found = std::search(file.begin(), file.end(), magic.begin(), magic.end());
     if (found == file.end()) {
         error = L"has no area reserved for embedded settings (is it a jlaunch build?)";
         return false;
     }
-    if (std::search(found + 1, file.end(), kAreaMagic, kAreaMagic + kAreaMagicSize) != file.end()) {
+    if (std::search(found + 1, file.end(), magic.begin(), magic.end()) != file.end()) {
         error = L"contains the reserved area's mark more than once; refusing to guess";
         return false;
     }
