@@ -38,8 +38,9 @@ sign="osslsigncode sign -certs $w/cert.pem -key $w/key.pem -in {in} -out {out}"
 pack_windows() {  # launcher, output, more options
   "$jlpack" --launcher "$1" --output "$2" --settings "$w/app.ini" --embed "$w/embedded.ini" --key-text fixed \
     --icon "$JL_ROOT/sample/hello.ico" --version FileVersion=2.3.4 --version "ProductName=My Tool" \
-    --jar "$w/app.jar" "${@:3}"
+    --manifest "$w/app.manifest" --jar "$w/app.jar" "${@:3}"
 }
+sed 's/asInvoker/highestAvailable/' "$JL_ROOT/resources/jlaunch.manifest" >"$w/app.manifest"
 windows_launchers=0
 for launcher in "$JL_ROOT/build/win64/jlaunch64.exe" "$JL_ROOT/build/win32/jlaunch.exe"; do
   [ -f "$launcher" ] || { echo "skipping $launcher: not built"; continue; }
@@ -47,13 +48,16 @@ for launcher in "$JL_ROOT/build/win64/jlaunch64.exe" "$JL_ROOT/build/win32/jlaun
   name=$(basename "$launcher" .exe)
   out=$(pack_windows "$launcher" "$w/win/$name-a.exe" && pack_windows "$launcher" "$w/win/$name-b.exe") || fail "$name: $out"
   cmp -s "$w/win/$name-a.exe" "$w/win/$name-b.exe" || fail "$name: the same inputs gave other bytes"
-  ! osslsigncode verify -in "$w/win/$name-a.exe" 2>&1 | grep -qi mismatch || fail "$name: wrong PE checksum"
+  checked=$(osslsigncode verify -in "$w/win/$name-a.exe" 2>&1)
+  expect_contains "$checked" "PE checksum" "$name: osslsigncode reads the checksum"
+  expect_not_contains "$checked" "invalid PE checksum" "$name: PE checksum"
   out=$(pack_windows "$launcher" "$w/win/MyTool.exe" --sign-command "$sign") || fail "$name signed: $out"
   verified=$(osslsigncode verify -in "$w/win/MyTool.exe" -CAfile "$w/cert.pem" 2>&1)
   expect_contains "$verified" "Signature verification: ok" "$name: osslsigncode verify"
   described=$("$jlpack" --describe "$w/win/MyTool.exe")
   for line in "icon: group 1: 256x256 PNG, 48x48, 16x16" "version: file 2.3.4.0" "  ProductName: My Tool" \
     "embedded settings: readable with $w/win/MyTool.ini: 2 sections, 2 settings" "comment covering the signature" \
+    "execution level highestAvailable" \
     "signature: present"; do
     expect_contains "$described" "$line" "$name: describe"
   done
@@ -82,6 +86,7 @@ refused 1 "is neither a Windows nor a Linux launcher" "no launcher" --launcher "
 refused 1 "is not an icon file" "no icon" "${base[@]}" --icon "$w/app.jar"
 refused 1 "is no version number" "version text" "${base[@]}" --version FileVersion=1.x
 refused 1 "is not a ZIP archive" "no JAR" "${base[@]}" --jar "$w/app.ini"
+refused 1 "is no application manifest" "no manifest" "${base[@]}" --manifest "$w/app.ini"
 refused 1 "for Windows executables only" "icon for Linux" "${base[@]}" --icon "$JL_ROOT/sample/hello.ico"
 refused 1 "is the launcher itself" "output is input" --launcher "$w/launcher" --output "$w/launcher"
 refused 1 "no such file" "missing launcher" --launcher "$w/missing" --output "$w/refused"

@@ -15,6 +15,8 @@
 #include "config/settings_paths.h"
 #include "os/os.h"
 
+#include <algorithm>
+
 namespace jlpack {
 namespace {
 
@@ -48,7 +50,7 @@ struct Inputs {
     VersionInfo version;
     bool hasLayer = false;
     EmbeddedLayer layer;
-    std::wstring summary;
+    std::wstring summary, layerSummary;
 };
 
 bool refuse(const std::wstring& path, const std::wstring& why) {
@@ -76,7 +78,10 @@ bool readInputs(const Options& o, Inputs& in) {
             return refuse(L"--version " + entry.first + L"=" + entry.second,
                           L"is no version number (one to four numbers 0 to 65535, separated by \".\")");
         }
-        in.version.strings.emplace_back(u16(entry.first), u16(entry.second));
+        auto& strings = in.version.strings;
+        const auto given = std::find_if(strings.begin(), strings.end(), [&](const auto& s) { return s.first == u16(entry.first); });
+        if (given != strings.end()) strings.erase(given);  // the last one given counts
+        strings.emplace_back(u16(entry.first), u16(entry.second));
     }
     if (!o.embed.empty()) {
         Bytes file;
@@ -93,7 +98,7 @@ bool readInputs(const Options& o, Inputs& in) {
         }
         if (!encipherLayer(upgradeCode, o.hasKeyText ? &o.keyText : nullptr, text, in.layer, error)) return refuse(o.embed, error);
         in.hasLayer = true;
-        in.summary += L", embedded settings (" + std::to_wstring(parsed.sections().size()) + L" sections, " +
+        in.layerSummary = L", embedded settings (" + std::to_wstring(parsed.sections().size()) + L" sections, " +
                       std::to_wstring(count) + L" settings)";
     }
     if (!o.jar.empty() && !readWholeFile(o.jar, in.jar, error)) return printError(error), false;
@@ -178,6 +183,7 @@ int pack(const Options& o) {
     }
     Bytes image;
     if (!(windows ? packWindows(o, in, image) : packLinux(o, in, image))) return kExitRefused;
+    in.summary += in.layerSummary;
     std::wstring error;
     if (!in.jar.empty()) {
         Bytes jar;
