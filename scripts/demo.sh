@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The demo: sets up the machine, builds the Linux launcher, packs the sample application
-# into a JAR appended to a copy of the launcher, and runs it with a settings file beside
-# it. What the application prints is shown as it comes.
+# The demo: sets up the machine, builds the Linux launcher and jlpack, and packs the
+# sample application into build/demo/hello: the launcher with the sample's settings
+# embedded and its JAR appended, build/demo/hello.ini beside it. Then runs it; what the
+# application prints is shown as it comes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -12,9 +13,8 @@ rm -rf "$out" && mkdir -p "$out/classes"
 javac -d "$out/classes" sample/src/com/example/hello/Hello.java
 jar --create --file "$out/hello.jar" -C "$out/classes" .
 # One file both starts and contains the application.
-cat build/linux/jlaunch "$out/hello.jar" >"$out/hello"
-chmod +x "$out/hello"
-cp sample/hello.ini "$out/hello.ini"
+build/linux/tools/jlpack/jlpack --launcher build/linux/jlaunch --output "$out/hello" \
+  --settings sample/hello.ini --embed sample/embedded.ini --jar "$out/hello.jar"
 
 # The first launch trains the class-data cache (its own folder here, so that the demo
 # starts afresh each time); later ones map the classes from it.

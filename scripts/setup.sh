@@ -8,7 +8,8 @@ packages=(cmake make g++ git python3
   clang libclang-rt-14-dev
   openjdk-17-jdk-headless
   wine wine64 wine32:i386
-  xvfb x11-utils xdotool imagemagick openbox hyperfine time fonts-wqy-microhei)
+  xvfb x11-utils xdotool imagemagick openbox hyperfine time fonts-wqy-microhei
+  osslsigncode openssl zip unzip)
 
 missing=()
 for p in "${packages[@]}"; do

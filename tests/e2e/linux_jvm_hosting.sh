@@ -42,17 +42,19 @@ launch() {
   case_dir=$JL_WORK/case$case_number
   local dir=$case_dir cp_lines=("[Class Path]" "Class Path=${CP-app.jar}")
   mkdir -p "$JL_WORK/elsewhere" && cp -r "$classes/case" "$dir"
-  if [ "${EMBED:-0}" = 1 ]; then cat "$JL_LAUNCHER" "$dir/app.jar" >"$dir/tool"; else cp "$JL_LAUNCHER" "$dir/tool"; fi
-  chmod +x "$dir/tool"
   [ -z "${CP-app.jar}" ] && cp_lines=()
   write_ini "$dir/tool.ini" "[Java Runtime Environment]" "JRE Path=$JDK" "Main Class=${MAIN:-hosting.Main}" \
     "Virtual Machine Parameters=-Dhosting.out=$dir/out.txt ${VMP:-}" "${JRE_EXTRA[@]}" \
     "${cp_lines[@]}" "[Application]" "${APP_EXTRA[@]}"
+  local pack=()
+  [ "${EMBED:-0}" = 1 ] && pack+=(--jar "$dir/app.jar")
   if [ -n "${LAYER:-}" ]; then
     printf '[Product Information]\r\nUpgrade Code={5E2B-71C4}\r\n' >>"$dir/tool.ini"
     printf '%s' "$LAYER" >"$dir/layer.ini"
-    "$JL_BUILD/tools/jlembed/jlembed" "$dir/tool" "$dir/tool.ini" "$dir/layer.ini" >/dev/null || fail "$label: jlembed"
+    pack+=(--settings "$dir/tool.ini" --embed "$dir/layer.ini")
   fi
+  "$JL_BUILD/tools/jlpack/jlpack" --launcher "$JL_LAUNCHER" --output "$dir/tool" "${pack[@]}" >/dev/null ||
+    fail "$label: jlpack"
   local trace_file=
   [ "${TRACE:-0}" = 1 ] && trace_file=$dir/trace.txt
   err=$(cd "$JL_WORK/elsewhere" && LANG=C.UTF-8 JLAUNCH_TRACE=$trace_file timeout 60 "$dir/tool" "${ARGS[@]}" 2>&1 >/dev/null)

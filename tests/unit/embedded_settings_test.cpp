@@ -256,7 +256,7 @@ TEST(EmbeddedSettingsText, EmptyWithoutResources) {
 
 #ifndef _WIN32
 
-// The reserved area, filled in memory here the way jlembed fills it in the file.
+// The reserved area, filled in memory here the way jlpack fills it in the file.
 constexpr size_t kAreaHeaderSize = 20;
 constexpr size_t kAreaSize = 64 * 1024;
 

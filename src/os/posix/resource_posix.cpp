@@ -1,5 +1,5 @@
 // Data resources of the Linux executable. An ELF file has no resource section, so the
-// image carries a reserved area that the jlembed tool finds by its magic and fills in
+// image carries a reserved area that jlpack finds by its magic and fills in
 // place:
 //
 //   offset 0   16-byte magic "jlaunch-rcdata-1"
