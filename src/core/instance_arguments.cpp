@@ -46,6 +46,17 @@ bool writeArgumentArea(const std::vector<std::wstring>& arguments, uint8_t* area
     return true;
 }
 
+std::vector<std::wstring> forwardableArguments(const std::vector<std::wstring>& arguments, size_t& leftOut) {
+    std::vector<std::wstring> kept;
+    kept.reserve(arguments.size());
+    for (const std::wstring& argument : arguments) {
+        if (argument.empty() && !kept.empty()) continue;
+        kept.push_back(argument);
+    }
+    leftOut = arguments.size() - kept.size();
+    return kept;
+}
+
 bool readArgumentArea(const uint8_t* area, size_t size, std::vector<std::wstring>& arguments) {
     const size_t units = size / 2;
     std::vector<std::wstring> list;

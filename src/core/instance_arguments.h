@@ -29,6 +29,11 @@ size_t argumentAreaBytesNeeded(const std::vector<std::wstring>& arguments);
 // later argument would be lost).
 [[nodiscard]] bool writeArgumentArea(const std::vector<std::wstring>& arguments, uint8_t* area);
 
+// The arguments a second instance can hand over, in order: an empty argument after the
+// first cannot travel (its NUL would end the list), so those are left out, and the launch
+// is handed over with the rest rather than not at all. `leftOut` counts them.
+std::vector<std::wstring> forwardableArguments(const std::vector<std::wstring>& arguments, size_t& leftOut);
+
 // Reads the list from `size` bytes of an area whatever a writer left there; nothing
 // beyond `size` is ever read. An area whose list is not ended inside it is malformed:
 // false, `arguments` untouched. An empty list was written as one empty string and reads

@@ -3,8 +3,10 @@
 #include "config/launch_settings.h"
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
+#include "core/instance_arguments.h"
 #include "os/os.h"
 #include "support/files.h"
+#include "support/text.h"
 #include "support/trace.h"
 
 namespace jl {
@@ -34,7 +36,13 @@ bool SingleInstance::setup(const LaunchSettings& settings, const std::vector<std
     }
     std::wstring executablePath;
     if (!getModulePath(executablePath)) return true;
-    return claimOrHandOver(instanceNameFor(executablePath), arguments);
+    size_t leftOut = 0;
+    const std::vector<std::wstring> forwarded = forwardableArguments(arguments, leftOut);
+    if (leftOut != 0 && traceEnabled()) {
+        trace(L"instance", {decimalText(static_cast<long long>(leftOut)),
+                            L" empty argument(s) after the first cannot travel to a first instance: left out of a hand-over"});
+    }
+    return claimOrHandOver(instanceNameFor(executablePath), forwarded);
 }
 
 void SingleInstance::becomeFirstInstance(const std::wstring& instanceName) {

@@ -72,6 +72,18 @@ TEST(InstanceArguments, ListsTheFormatCannotCarryAreRefused) {
         Area area(kArgumentAreaSize, 0);
         EXPECT_FALSE(writeArgumentArea(list, area.data())) << list.size();
     }
+    // A second instance hands over the rest of such a list, in order.
+    const std::pair<List, List> forwarded[] = {
+        {{L"a", L"", L"b"}, {L"a", L"b"}}, {{L"a", L""}, {L"a"}}, {{L"", L""}, {L""}},
+        {{L"", L"a", L"", L"", L"b"}, {L"", L"a", L"b"}}, {{L"a", L"b"}, {L"a", L"b"}}, {{}, {}},
+    };
+    for (const auto& [given, kept] : forwarded) {
+        size_t leftOut = 99;
+        const List list = forwardableArguments(given, leftOut);
+        EXPECT_EQ(list, kept);
+        EXPECT_EQ(leftOut, given.size() - kept.size());
+        EXPECT_EQ(roundTrip(list), list.empty() ? List{L""} : list);
+    }
     // What a reader makes of such a list: it ends at the first double NUL.
     const Area written = {'a', 0, 0, 0, 0, 0, 'b', 0, 0, 0, 0, 0};
     List read;
