@@ -3,6 +3,7 @@
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
 #include "jvm/class_path.h"
+#include "jvm/option_paths.h"
 #include "jvm/vm_parameters.h"
 #include "support/files.h"
 #include "support/messages.h"
@@ -37,6 +38,27 @@ void traceOptions(const std::vector<std::string>& options, bool hidden) {
         trace(L"jvm", {"option ", option});
 #endif
     }
+}
+
+// Appends the option in the text the virtual machine reads, its paths outside the code
+// page replaced by their short names. The first path that cannot be passed is reported;
+// the option is left out and none after it is added.
+void appendOption(const std::wstring& option, JvmOptions& jvm) {
+    if (jvm.unpassablePath) return;
+    static const OptionCodePage codePage{&os::survivesThreadAnsi, &os::shortPathName};
+    const PassableOption passable = passableOption(option, codePage);
+    if (traceEnabled()) {
+        for (const auto& [path, replacement] : passable.replaced) {
+            trace(L"jvm", {"option path ", path, " passed as ", replacement});
+        }
+    }
+    if (!passable.unpassable.empty()) {
+        if (traceEnabled()) trace(L"jvm", {"option path ", passable.unpassable, " has no short name the code page holds"});
+        reportError(kMsgPathNotPassable, passable.unpassable);
+        jvm.unpassablePath = true;
+        return;
+    }
+    jvm.options.push_back(os::toThreadAnsi(passable.text));
 }
 
 std::wstring pathReference() { return std::wstring(L"%") + kPathVariable + L"%"; }
@@ -101,7 +123,7 @@ void prepareJvmEnvironment(const LaunchSettings& settings, const std::wstring& j
         if (!getModuleFolder(executableFolder)) executableFolder.clear();
         const std::wstring value =
             os::expandEnvironment(composeLibraryPath(settings.libraryPath, executableFolder, jvmLibraryPath));
-        jvm.options.push_back(os::toThreadAnsi(L"-Djava.library.path=" + value));
+        appendOption(L"-Djava.library.path=" + value, jvm);
     }
 
     // Always set, so that the runtime's folder is the last one searched: the virtual
@@ -131,7 +153,7 @@ bool buildJvmOptionsFrom(LaunchSettings& settings, const std::wstring& executabl
         parameters.push_back(parameter);
     }
     for (const std::wstring& parameter : parameters) {
-        jvm.options.push_back(os::toThreadAnsi(os::expandEnvironment(parameter)));
+        appendOption(os::expandEnvironment(parameter), jvm);
     }
 
     if (!settings.cmd.empty()) {

@@ -203,6 +203,11 @@ MemoryStatus memoryStatus();
 // Text for the virtual machine's option strings: the thread's ANSI code page
 // (CP_THREAD_ACP) on Windows, UTF-8 on Linux.
 std::string toThreadAnsi(const std::wstring& text);
+// Whether the text comes back unchanged from toThreadAnsi (always on Linux).
+bool survivesThreadAnsi(const std::wstring& text);
+// The short (8.3) form of an existing path (GetShortPathNameW); a component without a
+// short name keeps its long one. False when the path does not exist, and on Linux.
+bool shortPathName(const std::wstring& path, std::wstring& shortPath);
 // The fields of SYSTEMTIME; dayOfWeek 0 is Sunday.
 struct LocalTime {
     uint16_t year = 0, month = 0, dayOfWeek = 0, day = 0;

@@ -8,6 +8,7 @@
 
 #include "jvm/class_path.h"
 #include "jvm/jvm_options.h"
+#include "jvm/option_paths.h"
 #include "jvm/redirection.h"
 #include "jvm/vm_parameters.h"
 #include "os/os.h"
@@ -376,6 +377,61 @@ TEST_F(EnvironmentTest, PublishesRuntimeExtendsPathAndExpandsTheLibraryPath) {
     folder.erase(folder.rfind(kSep) + 1);
     const std::wstring option = L"-Djava.library.path=" + libraryBefore + folder + libraryAfter;
     EXPECT_EQ(jvm.options, std::vector<std::string>{os::toThreadAnsi(option)});
+}
+
+// A Western code page (every character below U+0100 survives) on a disk where the
+// folder C:\Users\Юрий has the short name 4A2B~1 and D:\Данные has none.
+const std::wstring kUser = L"C:\\Users\\\u042e\u0440\u0438\u0439";
+const std::wstring kShortUser = L"C:\\Users\\4A2B~1";
+const std::wstring kData = L"D:\\\u0414\u0430\u043d\u043d\u044b\u0435";
+
+bool survivesWestern(const std::wstring& text) {
+    return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x100; });
+}
+bool shortPathOnDisk(const std::wstring& path, std::wstring& shortForm) {
+    const std::pair<std::wstring, std::wstring> disk[] = {
+        {kUser, kShortUser}, {kUser + L"\\lib", kShortUser + L"\\lib"},
+        {kUser + L"\\lib\\app.jar", kShortUser + L"\\lib\\APP.JAR"}, {kData, kData},
+    };
+    for (const auto& [longForm, shortName] : disk) {
+        if (path == longForm) {
+            shortForm = shortName;
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(OptionPathsTest, PathsOutsideTheCodePagePassByTheirShortNames) {
+    const std::wstring hello = L"\u041f\u0440\u0438\u0432\u0435\u0442";
+    struct Case {
+        std::wstring option, passed;
+        size_t replaced;
+        std::wstring unpassable;
+    };
+    const Case cases[] = {
+        {L"-Xmx64m", L"-Xmx64m", 0, L""},
+        {L"-Dname=Gr\u00fc\u00dfe", L"-Dname=Gr\u00fc\u00dfe", 0, L""},
+        // Each list element on its own: the existing file, or its deepest existing folder.
+        {L"-Djava.class.path=" + kUser + L"\\lib\\app.jar;C:\\ext\\x.jar;" + kUser + L"\\lib\\new.jar;",
+         L"-Djava.class.path=" + kShortUser + L"\\lib\\APP.JAR;C:\\ext\\x.jar;" + kShortUser + L"\\lib\\new.jar;", 2,
+         L""},
+        {L"-Dlog=" + kUser + L"\\logs\\out.log", L"-Dlog=" + kShortUser + L"\\logs\\out.log", 1, L""},
+        {L"-javaagent:" + kUser + L"\\lib\\app.jar=x", L"-javaagent:" + kShortUser + L"\\lib\\app.jar=x", 1, L""},
+        // Nothing that exists could be missed: passed as written.
+        {L"-Dtitle=" + hello, L"-Dtitle=" + hello, 0, L""},
+        {L"-Dx=C:\\" + hello + L"\\a.jar", L"-Dx=C:\\" + hello + L"\\a.jar", 0, L""},
+        {L"-Dx=" + kUser + L"\\" + hello, L"-Dx=" + kUser + L"\\" + hello, 0, L""},
+        // An existing folder without a short name.
+        {L"-Djava.class.path=" + kUser + L"\\lib\\app.jar;" + kData + L"\\a.jar", L"", 1, kData + L"\\a.jar"},
+    };
+    const OptionCodePage codePage{&survivesWestern, &shortPathOnDisk};
+    for (const Case& c : cases) {
+        const PassableOption passable = passableOption(c.option, codePage);
+        EXPECT_EQ(u8(passable.unpassable), u8(c.unpassable)) << u8(c.option);
+        if (c.unpassable.empty()) EXPECT_EQ(u8(passable.text), u8(c.passed)) << u8(c.option);
+        EXPECT_EQ(passable.replaced.size(), c.replaced) << u8(c.option);
+    }
 }
 
 TEST(OsMemoryTest, ReportsMemory) {

@@ -5,4 +5,8 @@ namespace jl::os {
 
 std::string toThreadAnsi(const std::wstring& text) { return toUtf8(text); }
 
+bool survivesThreadAnsi(const std::wstring&) { return true; }
+
+bool shortPathName(const std::wstring&, std::wstring&) { return false; }
+
 }  // namespace jl::os
