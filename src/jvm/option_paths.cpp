@@ -18,6 +18,32 @@ size_t pathStart(const std::wstring& element) {
     return std::wstring::npos;
 }
 
+std::vector<std::wstring> components(const std::wstring& path) {
+    std::vector<std::wstring> parts(1);
+    for (wchar_t c : path) {
+        if (isSeparator(c)) parts.emplace_back();
+        else parts.back() += c;
+    }
+    return parts;
+}
+
+// The short form with every component that survives in its long spelling again, so that
+// only the names the code page cannot hold change.
+std::wstring keepLongComponents(const std::wstring& longForm, const std::wstring& shortForm,
+                                const OptionCodePage& codePage) {
+    const std::vector<std::wstring> longParts = components(longForm);
+    const std::vector<std::wstring> shortParts = components(shortForm);
+    if (longParts.size() != shortParts.size()) return shortForm;
+    std::wstring merged;
+    size_t at = 0;
+    for (size_t i = 0; i < longParts.size(); ++i) {
+        merged += codePage.survives(longParts[i]) ? longParts[i] : shortParts[i];
+        at += longParts[i].size();
+        if (at < longForm.size()) merged += longForm[at++];
+    }
+    return merged;
+}
+
 // The path shortened where it exists; false (and `unpassable` set) when the existing part
 // has no short form that survives. A path that names nothing existing is left alone.
 bool shortenPath(std::wstring& path, const OptionCodePage& codePage, PassableOption& result) {
@@ -28,6 +54,7 @@ bool shortenPath(std::wstring& path, const OptionCodePage& codePage, PassableOpt
         if (!codePage.survives(tail)) return true;
         std::wstring shortForm;
         if (codePage.shortPath(path.substr(0, cut), shortForm)) {
+            shortForm = keepLongComponents(path.substr(0, cut), shortForm, codePage);
             if (!codePage.survives(shortForm)) {
                 result.unpassable = path;
                 return false;

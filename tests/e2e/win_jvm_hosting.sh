@@ -58,6 +58,17 @@ for line in "jvm: option -Djava.class.path=C:\\app\\app.jar" "jvm: option -Xmx64
 done
 iconv -f UTF-8 -t UTF-8 "$trace" >/dev/null 2>&1 || fail "trace: not UTF-8"
 
+# A folder outside the ANSI code page (Cyrillic on a Western system) reaches the virtual
+# machine by its short name, which the code page holds; the trace names the replacement.
+mkdir -p "$JL_WORK/Юрий/lib"
+LANG=en_US.UTF-8 TRACE=1 VMP="-Dapp.home=$(winpath "$JL_WORK/Юрий/lib")" run_case "path outside the code page" 0
+passed=$(grep -a '^option -Dapp.home=' "$log")
+prefix="option -Dapp.home=$(winpath "$JL_WORK")\\"
+[[ "$passed" == "$prefix"* ]] || fail "short name: the folders that fit are not kept: [$passed]"
+rest=${passed#"$prefix"}
+[[ "$rest" == *'\lib' && "$rest" != *'?'* ]] && ! LC_ALL=C grep -q '[^ -~]' <<<"$rest" ||
+  fail "short name: not passed in the code page: [$passed]"
+traced "jvm: option path $(winpath "$JL_WORK/Юрий/lib") passed as ${prefix#option -Dapp.home=}$rest" "short name: traced"
 
 # --- the stack of the Java thread --------------------------------------------------------
 VMP="-Xss8m" run_case "-Xss8m" 0

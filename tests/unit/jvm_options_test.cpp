@@ -390,8 +390,9 @@ bool survivesWestern(const std::wstring& text) {
 }
 bool shortPathOnDisk(const std::wstring& path, std::wstring& shortForm) {
     const std::pair<std::wstring, std::wstring> disk[] = {
-        {kUser, kShortUser}, {kUser + L"\\lib", kShortUser + L"\\lib"},
-        {kUser + L"\\lib\\app.jar", kShortUser + L"\\lib\\APP.JAR"}, {kData, kData},
+        // Every component shortened, as the platform does; the names that survive are kept.
+        {kUser, L"C:\\USERS\\4A2B~1"}, {kUser + L"\\lib", L"C:\\USERS\\4A2B~1\\LIB"},
+        {kUser + L"\\lib\\app.jar", L"C:\\USERS\\4A2B~1\\LIB\\APP.JAR"}, {kData, kData},
     };
     for (const auto& [longForm, shortName] : disk) {
         if (path == longForm) {
@@ -414,7 +415,7 @@ TEST(OptionPathsTest, PathsOutsideTheCodePagePassByTheirShortNames) {
         {L"-Dname=Gr\u00fc\u00dfe", L"-Dname=Gr\u00fc\u00dfe", 0, L""},
         // Each list element on its own: the existing file, or its deepest existing folder.
         {L"-Djava.class.path=" + kUser + L"\\lib\\app.jar;C:\\ext\\x.jar;" + kUser + L"\\lib\\new.jar;",
-         L"-Djava.class.path=" + kShortUser + L"\\lib\\APP.JAR;C:\\ext\\x.jar;" + kShortUser + L"\\lib\\new.jar;", 2,
+         L"-Djava.class.path=" + kShortUser + L"\\lib\\app.jar;C:\\ext\\x.jar;" + kShortUser + L"\\lib\\new.jar;", 2,
          L""},
         {L"-Dlog=" + kUser + L"\\logs\\out.log", L"-Dlog=" + kShortUser + L"\\logs\\out.log", 1, L""},
         {L"-javaagent:" + kUser + L"\\lib\\app.jar=x", L"-javaagent:" + kShortUser + L"\\lib\\app.jar=x", 1, L""},
