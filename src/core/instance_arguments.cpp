@@ -30,9 +30,9 @@ bool writeArgumentArea(const std::vector<std::wstring>& arguments, uint8_t* area
     units.reserve(arguments.size());
     size_t bytes = 2;
     for (size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i].empty() && i > 0) continue;
         units.push_back(toUtf16Units(arguments[i]));
         const std::u16string& text = units.back();
-        if (text.empty() && i > 0) return false;
         if (text.find(u'\0') != std::u16string::npos) return false;
         bytes += 2 * text.size() + 2;
         if (bytes > kArgumentAreaSize) return false;
@@ -44,17 +44,6 @@ bool writeArgumentArea(const std::vector<std::wstring>& arguments, uint8_t* area
         ++index;  // the string's NUL, left by the zeroing
     }
     return true;
-}
-
-std::vector<std::wstring> forwardableArguments(const std::vector<std::wstring>& arguments, size_t& leftOut) {
-    std::vector<std::wstring> kept;
-    kept.reserve(arguments.size());
-    for (const std::wstring& argument : arguments) {
-        if (argument.empty() && !kept.empty()) continue;
-        kept.push_back(argument);
-    }
-    leftOut = arguments.size() - kept.size();
-    return kept;
 }
 
 bool readArgumentArea(const uint8_t* area, size_t size, std::vector<std::wstring>& arguments) {

@@ -3,10 +3,8 @@
 #include "config/launch_settings.h"
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
-#include "core/instance_arguments.h"
 #include "os/os.h"
 #include "support/files.h"
-#include "support/text.h"
 #include "support/trace.h"
 
 namespace jl {
@@ -36,13 +34,10 @@ bool SingleInstance::setup(const LaunchSettings& settings, const std::vector<std
     }
     std::wstring executablePath;
     if (!getModulePath(executablePath)) return true;
-    size_t leftOut = 0;
-    const std::vector<std::wstring> forwarded = forwardableArguments(arguments, leftOut);
-    if (leftOut != 0 && traceEnabled()) {
-        trace(L"instance", {decimalText(static_cast<long long>(leftOut)),
-                            L" empty argument(s) after the first cannot travel to a first instance: left out of a hand-over"});
-    }
-    return claimOrHandOver(instanceNameFor(executablePath), forwarded);
+    bool leftOut = false;
+    for (size_t i = 1; i < arguments.size(); ++i) leftOut = leftOut || arguments[i].empty();
+    if (leftOut && traceEnabled()) trace(L"instance", {L"empty arguments after the first are left out of a hand-over"});
+    return claimOrHandOver(instanceNameFor(executablePath), arguments);
 }
 
 void SingleInstance::becomeFirstInstance(const std::wstring& instanceName) {

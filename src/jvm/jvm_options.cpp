@@ -41,24 +41,20 @@ void traceOptions(const std::vector<std::string>& options, bool hidden) {
 }
 
 // Appends the option in the text the virtual machine reads, its paths outside the code
-// page replaced by their short names. The first path that cannot be passed is reported;
-// the option is left out and none after it is added.
+// page given by their short names. The first path that cannot be passed is reported; the
+// option is left out and none after it is added.
 void appendOption(const std::wstring& option, JvmOptions& jvm) {
     if (jvm.unpassablePath) return;
     static const OptionCodePage codePage{&os::survivesThreadAnsi, &os::shortPathName};
-    const PassableOption passable = passableOption(option, codePage);
-    if (traceEnabled()) {
-        for (const auto& [path, replacement] : passable.replaced) {
-            trace(L"jvm", {"option path ", path, " passed as ", replacement});
-        }
-    }
-    if (!passable.unpassable.empty()) {
-        if (traceEnabled()) trace(L"jvm", {"option path ", passable.unpassable, " has no short name the code page holds"});
-        reportError(kMsgPathNotPassable, passable.unpassable);
+    std::wstring unpassable;
+    const std::wstring text = passableOption(option, codePage, unpassable);
+    if (!unpassable.empty()) {
+        if (traceEnabled()) trace(L"jvm", {"option path ", unpassable, " has no short name the code page holds"});
+        reportError(kMsgWindowsException, unpassable, os::kErrorNoUnicodeTranslation);
         jvm.unpassablePath = true;
         return;
     }
-    jvm.options.push_back(os::toThreadAnsi(passable.text));
+    jvm.options.push_back(os::toThreadAnsi(text));
 }
 
 std::wstring pathReference() { return std::wstring(L"%") + kPathVariable + L"%"; }

@@ -5,30 +5,23 @@
 #pragma once
 
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace jl {
 
 // What the platform answers; the Windows ones are os::survivesThreadAnsi and
 // os::shortPathName.
 struct OptionCodePage {
-    bool (*survives)(const std::wstring& text);
+    bool (*survives)(const wchar_t* text, size_t length);
     bool (*shortPath)(const std::wstring& path, std::wstring& shortForm);
 };
 
-struct PassableOption {
-    std::wstring text;  // the option, with the replacements made
-    std::vector<std::pair<std::wstring, std::wstring>> replaced;  // each path, and what replaced it
-    std::wstring unpassable;  // a path that exists but cannot be passed; empty when none
-};
-
 // The option with every absolute path ("C:\..." or "\\server\...") that the code page
-// cannot hold replaced by its short form: the deepest existing folder or file of the
-// path is shortened and the rest, which must survive as written, kept. Paths are looked
-// for after each ";" of a list. A path whose existing part has no short form that
-// survives is `unpassable`. Text that names nothing existing (a title, a folder not yet
-// made) is left as written: there is nothing the virtual machine could miss.
-PassableOption passableOption(const std::wstring& option, const OptionCodePage& codePage);
+// cannot hold given by its short form, each replacement traced: the deepest existing
+// folder or file of the path is shortened, and the rest of the path, which must survive,
+// kept. Paths are looked for after each ";" of a list. A path whose existing part has no
+// short form that survives is returned in `unpassable` (the option text is then not to
+// be used). Text that names nothing existing (a title, a folder not yet made) is left as
+// written: the virtual machine could miss nothing.
+std::wstring passableOption(const std::wstring& option, const OptionCodePage& codePage, std::wstring& unpassable);
 
 }  // namespace jl

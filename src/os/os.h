@@ -22,6 +22,7 @@ enum : uint32_t {
     kErrorInvalidName = 123,
     kErrorAlreadyExists = 183,
     kErrorBadExeFormat = 193,
+    kErrorNoUnicodeTranslation = 1113,  // a character the code page has no mapping for
 };
 
 #ifdef _WIN32
@@ -203,8 +204,9 @@ MemoryStatus memoryStatus();
 // Text for the virtual machine's option strings: the thread's ANSI code page
 // (CP_THREAD_ACP) on Windows, UTF-8 on Linux.
 std::string toThreadAnsi(const std::wstring& text);
-// Whether the text comes back unchanged from toThreadAnsi (always on Linux).
-bool survivesThreadAnsi(const std::wstring& text);
+// Whether `length` characters of text come back unchanged from toThreadAnsi (always on
+// Linux).
+bool survivesThreadAnsi(const wchar_t* text, size_t length);
 // The short (8.3) form of an existing path (GetShortPathNameW); a component without a
 // short name keeps its long one. False when the path does not exist, and on Linux.
 bool shortPathName(const std::wstring& path, std::wstring& shortPath);

@@ -38,7 +38,6 @@ enum MessageId : unsigned {
     kMsgReasonNoMemory = 228,
     kMsgReasonExists = 229,
     kMsgReasonInvalidArguments = 230,
-    kMsgPathNotPassable = 231,    // "The path %s cannot be passed to the Java VM: ..."
 };
 
 // One argument of formatMessageText: "%s" takes a string, "%d" a signed integer.

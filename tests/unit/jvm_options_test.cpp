@@ -14,6 +14,7 @@
 #include "os/os.h"
 #include "support/messages.h"
 #include "temp_folder.h"
+#include "trace_capture.h"
 
 namespace jl {
 namespace {
@@ -385,14 +386,14 @@ const std::wstring kUser = L"C:\\Users\\\u042e\u0440\u0438\u0439";
 const std::wstring kShortUser = L"C:\\Users\\4A2B~1";
 const std::wstring kData = L"D:\\\u0414\u0430\u043d\u043d\u044b\u0435";
 
-bool survivesWestern(const std::wstring& text) {
-    return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x100; });
+bool survivesWestern(const wchar_t* text, size_t length) {
+    return std::all_of(text, text + length, [](wchar_t c) { return c < 0x100; });
 }
 bool shortPathOnDisk(const std::wstring& path, std::wstring& shortForm) {
     const std::pair<std::wstring, std::wstring> disk[] = {
-        // Every component shortened, as the platform does; the names that survive are kept.
-        {kUser, L"C:\\USERS\\4A2B~1"}, {kUser + L"\\lib", L"C:\\USERS\\4A2B~1\\LIB"},
-        {kUser + L"\\lib\\app.jar", L"C:\\USERS\\4A2B~1\\LIB\\APP.JAR"}, {kData, kData},
+        {kUser, kShortUser}, {kUser + L"\\lib", kShortUser + L"\\LIB"},
+        {kUser + L"\\lib\\app.jar", kShortUser + L"\\LIB\\APP.JAR"}, {L"C:\\ext\\x.jar", L"C:\\EXT\\X.JAR"},
+        {kData, kData},
     };
     for (const auto& [longForm, shortName] : disk) {
         if (path == longForm) {
@@ -415,10 +416,10 @@ TEST(OptionPathsTest, PathsOutsideTheCodePagePassByTheirShortNames) {
         {L"-Dname=Gr\u00fc\u00dfe", L"-Dname=Gr\u00fc\u00dfe", 0, L""},
         // Each list element on its own: the existing file, or its deepest existing folder.
         {L"-Djava.class.path=" + kUser + L"\\lib\\app.jar;C:\\ext\\x.jar;" + kUser + L"\\lib\\new.jar;",
-         L"-Djava.class.path=" + kShortUser + L"\\lib\\app.jar;C:\\ext\\x.jar;" + kShortUser + L"\\lib\\new.jar;", 2,
+         L"-Djava.class.path=" + kShortUser + L"\\LIB\\APP.JAR;C:\\ext\\x.jar;" + kShortUser + L"\\LIB\\new.jar;", 2,
          L""},
         {L"-Dlog=" + kUser + L"\\logs\\out.log", L"-Dlog=" + kShortUser + L"\\logs\\out.log", 1, L""},
-        {L"-javaagent:" + kUser + L"\\lib\\app.jar=x", L"-javaagent:" + kShortUser + L"\\lib\\app.jar=x", 1, L""},
+        {L"-javaagent:" + kUser + L"\\lib\\app.jar=x", L"-javaagent:" + kShortUser + L"\\LIB\\app.jar=x", 1, L""},
         // Nothing that exists could be missed: passed as written.
         {L"-Dtitle=" + hello, L"-Dtitle=" + hello, 0, L""},
         {L"-Dx=C:\\" + hello + L"\\a.jar", L"-Dx=C:\\" + hello + L"\\a.jar", 0, L""},
@@ -428,10 +429,16 @@ TEST(OptionPathsTest, PathsOutsideTheCodePagePassByTheirShortNames) {
     };
     const OptionCodePage codePage{&survivesWestern, &shortPathOnDisk};
     for (const Case& c : cases) {
-        const PassableOption passable = passableOption(c.option, codePage);
-        EXPECT_EQ(u8(passable.unpassable), u8(c.unpassable)) << u8(c.option);
-        if (c.unpassable.empty()) EXPECT_EQ(u8(passable.text), u8(c.passed)) << u8(c.option);
-        EXPECT_EQ(passable.replaced.size(), c.replaced) << u8(c.option);
+        testing::TraceCapture capture;
+        std::wstring unpassable;
+        const std::wstring passed = passableOption(c.option, codePage, unpassable);
+        EXPECT_EQ(u8(unpassable), u8(c.unpassable)) << u8(c.option);
+        if (c.unpassable.empty()) EXPECT_EQ(u8(passed), u8(c.passed)) << u8(c.option);
+        // The trace names each replacement.
+        const std::string text = capture.text();
+        size_t traced = 0;
+        for (size_t at = text.find(" passed as "); at != std::string::npos; at = text.find(" passed as ", at + 1)) ++traced;
+        EXPECT_EQ(traced, c.replaced) << u8(c.option) << "\n" << text;
     }
 }
 

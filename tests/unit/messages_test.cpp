@@ -28,7 +28,7 @@ TEST(FormatMessageText, LongArgumentsComeOutWhole) {
 }
 
 TEST(LoadMessage, EveryIdOfTheTableLoads) {
-    for (unsigned id = 202; id <= 231; ++id) {
+    for (unsigned id = 202; id <= 230; ++id) {
         std::wstring text;
         EXPECT_TRUE(loadMessage(id, text)) << id;
         EXPECT_FALSE(text.empty()) << id;

@@ -5,7 +5,7 @@ namespace jl::os {
 
 std::string toThreadAnsi(const std::wstring& text) { return toUtf8(text); }
 
-bool survivesThreadAnsi(const std::wstring&) { return true; }
+bool survivesThreadAnsi(const wchar_t*, size_t) { return true; }
 
 bool shortPathName(const std::wstring&, std::wstring&) { return false; }
 

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 namespace jl::os {
 
 std::string toThreadAnsi(const std::wstring& text) {
@@ -15,27 +17,22 @@ std::string toThreadAnsi(const std::wstring& text) {
     return out;
 }
 
-bool survivesThreadAnsi(const std::wstring& text) {
-    // A round trip also catches best-fit replacements (a dotless i becomes "i"), and
-    // holds for a UTF-8 code page, where the default-character query is not allowed.
-    const std::string bytes = toThreadAnsi(text);
-    if (bytes.empty()) return text.empty();
-    const int length = static_cast<int>(bytes.size());
-    const int n = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), length, nullptr, 0);
-    if (n <= 0) return false;
-    std::wstring back(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), length, &back[0], n);
-    return back == text;
+bool survivesThreadAnsi(const wchar_t* text, size_t length) {
+    if (length == 0) return true;
+    BOOL usedDefault = FALSE;
+    const int n = WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, text, static_cast<int>(length), nullptr, 0,
+                                      nullptr, &usedDefault);
+    // Only the UTF code pages refuse the question, and they hold every character.
+    return n == 0 || !usedDefault;
 }
 
 bool shortPathName(const std::wstring& path, std::wstring& shortPath) {
     const DWORD needed = GetShortPathNameW(path.c_str(), nullptr, 0);
     if (needed == 0) return false;
-    std::wstring buffer(needed, L'\0');
-    const DWORD written = GetShortPathNameW(path.c_str(), &buffer[0], needed);
+    const std::unique_ptr<wchar_t[]> buffer(new wchar_t[needed]);
+    const DWORD written = GetShortPathNameW(path.c_str(), buffer.get(), needed);
     if (written == 0 || written >= needed) return false;
-    buffer.resize(written);
-    shortPath = buffer;
+    shortPath.assign(buffer.get(), written);
     return true;
 }
 
