@@ -58,19 +58,14 @@ for line in "jvm: option -Djava.class.path=C:\\app\\app.jar" "jvm: option -Xmx64
 done
 iconv -f UTF-8 -t UTF-8 "$trace" >/dev/null 2>&1 || fail "trace: not UTF-8"
 
-# A folder outside the ANSI code page (Cyrillic on a Western system) reaches the virtual
-# machine by its short name, which the code page holds; the trace names the replacement.
-# (C.UTF-8 gives Wine code page 1252 and is there on every machine; Wine reads file names
-# in the Unix locale's charset, so a locale that is not installed would lose them.)
+# A folder outside the ANSI code page (Cyrillic; Wine gives C.UTF-8, a locale every machine
+# has, code page 1252) reaches the virtual machine by its short name, traced.
 mkdir -p "$JL_WORK/Юрий/lib"
 LANG=C.UTF-8 TRACE=1 VMP="-Dapp.home=$(winpath "$JL_WORK/Юрий/lib")" run_case "path outside the code page" 0
 passed=$(grep -a '^option -Dapp.home=' "$log")
-prefix="option -Dapp.home=$(winpath "$JL_WORK")\\"
-[[ "$passed" == "$prefix"* ]] || fail "short name: the folders that fit are not kept: [$passed]"
-rest=${passed#"$prefix"}
-[[ "$rest" == *'\lib' && "$rest" != *'?'* ]] && ! LC_ALL=C grep -q '[^ -~]' <<<"$rest" ||
+[[ "$passed" == 'option -Dapp.home=Z:\'*'\lib' && "$passed" != *'?'* ]] && ! LC_ALL=C grep -q '[^ -~]' <<<"$passed" ||
   fail "short name: not passed in the code page: [$passed]"
-traced "jvm: option path $(winpath "$JL_WORK/Юрий/lib") passed as ${prefix#option -Dapp.home=}$rest" "short name: traced"
+traced "jvm: option path $(winpath "$JL_WORK/Юрий/lib") passed as ${passed#option -Dapp.home=}" "short name: traced"
 
 # --- the stack of the Java thread --------------------------------------------------------
 VMP="-Xss8m" run_case "-Xss8m" 0
