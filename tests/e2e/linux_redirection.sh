@@ -77,7 +77,8 @@ done
 JDK=${jdks[0]}
 
 # A relative name is opened in the current folder: its missing folders are made there.
-ARGS=(print hello) APP=("Output File=new/day/out.log") FROM=$JL_WORK run_case "relative output file" 0
+ARGS=(print hello) APP=("Output File=new/day/out.log")
+FROM=$JL_WORK run_case "relative output file" 0
 expect_eq "$(cat "$JL_WORK/new/day/out.log" 2>/dev/null)" "to out: hello" "$label: file"
 
 # Without "Output Append=yes" every start truncates; with it lines accumulate. The
