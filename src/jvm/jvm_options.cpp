@@ -41,18 +41,20 @@ void traceOptions(const std::vector<std::string>& options, bool hidden) {
 }
 
 // Appends the option in the text the virtual machine reads, its paths outside the code
-// page given by their short names. The first path that cannot be passed is reported; the
-// option is left out and none after it is added.
-void appendOption(const std::wstring& option, JvmOptions& jvm) {
+// page given by their short names. A `required` option with a path that cannot be passed
+// is reported, left out, and no option after it is added.
+void appendOption(const std::wstring& option, JvmOptions& jvm, bool required = true) {
     if (jvm.unpassablePath) return;
     static const OptionCodePage codePage{&os::survivesThreadAnsi, &os::shortPathName};
     std::wstring unpassable;
     const std::wstring text = passableOption(option, codePage, unpassable);
     if (!unpassable.empty()) {
         if (traceEnabled()) trace(L"jvm", {"option path ", unpassable, " has no short name the code page holds"});
-        reportError(kMsgWindowsException, unpassable, os::kErrorNoUnicodeTranslation);
-        jvm.unpassablePath = true;
-        return;
+        if (required) {
+            reportError(kMsgWindowsException, unpassable, os::kErrorNoUnicodeTranslation);
+            jvm.unpassablePath = true;
+            return;
+        }
     }
     jvm.options.push_back(os::toThreadAnsi(text));
 }
@@ -119,7 +121,9 @@ void prepareJvmEnvironment(const LaunchSettings& settings, const std::wstring& j
         if (!getModuleFolder(executableFolder)) executableFolder.clear();
         const std::wstring value =
             os::expandEnvironment(composeLibraryPath(settings.libraryPath, executableFolder, jvmLibraryPath));
-        appendOption(L"-Djava.library.path=" + value, jvm);
+        // It holds every folder of Path, most of which the program never needs: one that
+        // cannot be passed stays as written rather than stopping the launch.
+        appendOption(L"-Djava.library.path=" + value, jvm, false);
     }
 
     // Always set, so that the runtime's folder is the last one searched: the virtual

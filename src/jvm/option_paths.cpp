@@ -41,8 +41,8 @@ std::wstring passableOption(const std::wstring& option, const OptionCodePage& co
             if (codePage.shortPath(std::wstring(p + at, cut - at), shortForm)) {
                 const std::wstring_view path(p + at, end - at);
                 if (!codePage.survives(shortForm.c_str(), shortForm.size())) {
-                    unpassable = path;
-                    return text;
+                    if (unpassable.empty()) unpassable = path;
+                    break;
                 }
                 if (traceEnabled()) {
                     trace(L"jvm", {"option path ", path, " passed as ", shortForm, std::wstring_view(p + cut, end - cut)});

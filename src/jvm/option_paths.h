@@ -18,10 +18,10 @@ struct OptionCodePage {
 // The option with every absolute path ("C:\..." or "\\server\...") that the code page
 // cannot hold given by its short form, each replacement traced: the deepest existing
 // folder or file of the path is shortened, and the rest of the path, which must survive,
-// kept. Paths are looked for after each ";" of a list. A path whose existing part has no
-// short form that survives is returned in `unpassable` (the option text is then not to
-// be used). Text that names nothing existing (a title, a folder not yet made) is left as
-// written: the virtual machine could miss nothing.
+// kept. Paths are looked for after each ";" of a list. The first path whose existing part
+// has no short form that survives is returned in `unpassable`; it is left as written.
+// Text that names nothing existing (a title, a folder not yet made) is left as written:
+// the virtual machine could miss nothing.
 std::wstring passableOption(const std::wstring& option, const OptionCodePage& codePage, std::wstring& unpassable);
 
 }  // namespace jl
