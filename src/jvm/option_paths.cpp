@@ -1,5 +1,6 @@
 #include "jvm/option_paths.h"
 
+#include <memory>
 #include <string_view>
 
 #include "support/trace.h"
@@ -28,6 +29,9 @@ std::wstring passableOption(const std::wstring& option, const OptionCodePage& co
     const size_t size = option.size();
     if (codePage.survives(p, size)) return option;
     std::wstring text;
+    // No path the platform accepts is this long.
+    constexpr size_t kLongest = 32768;
+    const std::unique_ptr<wchar_t[]> shortForm(new wchar_t[kLongest]);
     for (size_t start = 0;;) {
         size_t end = start;
         while (end < size && p[end] != L';') ++end;
@@ -37,18 +41,19 @@ std::wstring passableOption(const std::wstring& option, const OptionCodePage& co
         // does not exist and must survive as written. A root ("C:\", "\\server") is not
         // asked about: "C:" alone would name that drive's current folder.
         for (size_t cut = end; at != std::wstring::npos && cut > at + 2 && codePage.survives(p + cut, end - cut);) {
-            std::wstring shortForm;
-            if (codePage.shortPath(std::wstring(p + at, cut - at), shortForm)) {
+            const size_t length = codePage.shortPath(std::wstring(p + at, cut - at).c_str(), shortForm.get(), kLongest);
+            if (length != 0) {
                 const std::wstring_view path(p + at, end - at);
-                if (!codePage.survives(shortForm.c_str(), shortForm.size())) {
+                if (!codePage.survives(shortForm.get(), length)) {
                     if (unpassable.empty()) unpassable = path;
                     break;
                 }
+                const std::wstring_view replacement(shortForm.get(), length);
                 if (traceEnabled()) {
-                    trace(L"jvm", {"option path ", path, " passed as ", shortForm, std::wstring_view(p + cut, end - cut)});
+                    trace(L"jvm", {"option path ", path, " passed as ", replacement, std::wstring_view(p + cut, end - cut)});
                 }
                 text.append(p + start, at - start);
-                text += shortForm;
+                text += replacement;
                 kept = cut;
                 break;
             }

@@ -12,7 +12,7 @@ namespace jl {
 // os::shortPathName.
 struct OptionCodePage {
     bool (*survives)(const wchar_t* text, size_t length);
-    bool (*shortPath)(const std::wstring& path, std::wstring& shortForm);
+    size_t (*shortPath)(const wchar_t* path, wchar_t* shortForm, size_t capacity);
 };
 
 // The option with every absolute path ("C:\..." or "\\server\...") that the code page

@@ -207,9 +207,10 @@ std::string toThreadAnsi(const std::wstring& text);
 // Whether `length` characters of text come back unchanged from toThreadAnsi (always on
 // Linux).
 bool survivesThreadAnsi(const wchar_t* text, size_t length);
-// The short (8.3) form of an existing path (GetShortPathNameW); a component without a
-// short name keeps its long one. False when the path does not exist, and on Linux.
-bool shortPathName(const std::wstring& path, std::wstring& shortPath);
+// The short (8.3) form of an existing path (GetShortPathNameW) in `buffer`, its length
+// returned; a component without a short name keeps its long one. 0 when the path does
+// not exist or its short form needs `capacity` characters or more, and on Linux.
+size_t shortPathName(const wchar_t* path, wchar_t* buffer, size_t capacity);
 // The fields of SYSTEMTIME; dayOfWeek 0 is Sunday.
 struct LocalTime {
     uint16_t year = 0, month = 0, dayOfWeek = 0, day = 0;

@@ -385,14 +385,14 @@ TEST_F(EnvironmentTest, PublishesRuntimeExtendsPathAndExpandsTheLibraryPath) {
 const std::wstring kUser = L"C:\\Users\\\u042e\u0440\u0438\u0439", kShortUser = L"C:\\Users\\4A2B~1";
 const std::wstring kData = L"D:\\\u0414\u0430\u043d\u043d\u044b\u0435", kHello = L"\u041f\u0440\u0438";
 
-bool shortPathOnDisk(const std::wstring& path, std::wstring& shortForm) {
+size_t shortPathOnDisk(const wchar_t* path, wchar_t* shortForm, size_t capacity) {
     const std::pair<std::wstring, std::wstring> disk[] = {
         {kUser, kShortUser}, {kUser + L"\\lib", kShortUser + L"\\LIB"}, {L"C:\\ext\\x.jar", L"C:\\EXT\\X.JAR"},
         {kData, kData}};
     for (const auto& [longForm, shortName] : disk) {
-        if (path == longForm) shortForm = shortName;
+        if (path == longForm && shortName.size() < capacity) return shortName.copy(shortForm, capacity);
     }
-    return !shortForm.empty();
+    return 0;
 }
 
 TEST(OptionPathsTest, PathsOutsideTheCodePagePassByTheirShortNames) {

@@ -7,6 +7,6 @@ std::string toThreadAnsi(const std::wstring& text) { return toUtf8(text); }
 
 bool survivesThreadAnsi(const wchar_t*, size_t) { return true; }
 
-bool shortPathName(const std::wstring&, std::wstring&) { return false; }
+size_t shortPathName(const wchar_t*, wchar_t*, size_t) { return 0; }
 
 }  // namespace jl::os

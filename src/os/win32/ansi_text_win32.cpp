@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <memory>
-
 namespace jl::os {
 
 std::string toThreadAnsi(const std::wstring& text) {
@@ -26,14 +24,9 @@ bool survivesThreadAnsi(const wchar_t* text, size_t length) {
     return n == 0 || !usedDefault;
 }
 
-bool shortPathName(const std::wstring& path, std::wstring& shortPath) {
-    const DWORD needed = GetShortPathNameW(path.c_str(), nullptr, 0);
-    if (needed == 0) return false;
-    const std::unique_ptr<wchar_t[]> buffer(new wchar_t[needed]);
-    const DWORD written = GetShortPathNameW(path.c_str(), buffer.get(), needed);
-    if (written == 0 || written >= needed) return false;
-    shortPath.assign(buffer.get(), written);
-    return true;
+size_t shortPathName(const wchar_t* path, wchar_t* buffer, size_t capacity) {
+    const DWORD written = GetShortPathNameW(path, buffer, static_cast<DWORD>(capacity));
+    return written < capacity ? written : 0;
 }
 
 }  // namespace jl::os
