@@ -13,6 +13,7 @@ case $arch in
   x86_64) grep -q 'file format pei-x86-64' <<<"$headers" || fail "not a PE32+ (x86-64) image" ;;
 esac
 grep -qE 'Subsystem[[:space:]]+00000002' <<<"$headers" || fail "not a Windows GUI program"
+grep -qE 'SizeOfStackReserve[[:space:]]+0*100000$' <<<"$headers" || fail "the stack reserve is not 1 MiB"
 
 allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|COMCTL32|OLE32|msvcrt|api-ms-win-.*)\.dll$'
 while read -r dll; do
@@ -23,7 +24,7 @@ symbols=$($prefix-objdump -t "$exe" 2>/dev/null | grep -c 'F ' || true)
 [ "$symbols" -eq 0 ] || fail "not stripped ($symbols function symbols)"
 
 size=$(stat -c %s "$exe")
-limit=$((200 * 1024))
+limit=$((240 * 1024))
 echo "size: $size bytes"
 if [ "$arch" = i686 ] && [ "$size" -gt "$limit" ]; then fail "$size bytes is more than $limit"; fi
 

@@ -30,9 +30,9 @@ bool writeArgumentArea(const std::vector<std::wstring>& arguments, uint8_t* area
     units.reserve(arguments.size());
     size_t bytes = 2;
     for (size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i].empty() && i > 0) continue;
         units.push_back(toUtf16Units(arguments[i]));
         const std::u16string& text = units.back();
-        if (text.empty() && i > 0) return false;
         if (text.find(u'\0') != std::u16string::npos) return false;
         bytes += 2 * text.size() + 2;
         if (bytes > kArgumentAreaSize) return false;

@@ -19,14 +19,14 @@ constexpr size_t kArgumentAreaOffset = 12;
 constexpr size_t kArgumentAreaSize = kInstanceBlockSize - kArgumentAreaOffset;  // 2080 bytes
 
 // The bytes an argument list needs in the area: two per UTF-16 unit, two for each
-// string's NUL and two for the NUL that ends the list.
+// string's NUL and two for the NUL that ends the list (an empty argument after the
+// first, which is left out, counted too).
 size_t argumentAreaBytesNeeded(const std::vector<std::wstring>& arguments);
 
 // Writes the list into `area` (kArgumentAreaSize bytes), zeroing the rest. The whole
-// area may be used, the final NUL included. False, leaving `area` untouched, when the
-// list does not fit, or when it cannot come back unchanged: a NUL inside an argument, or
-// an empty argument after the first one (its NUL would end the list early and every
-// later argument would be lost).
+// area may be used, the final NUL included. An empty argument after the first is left
+// out: its NUL would end the list early and every later argument would be lost. False,
+// leaving `area` untouched, when the rest does not fit or holds a NUL inside an argument.
 [[nodiscard]] bool writeArgumentArea(const std::vector<std::wstring>& arguments, uint8_t* area);
 
 // Reads the list from `size` bytes of an area whatever a writer left there; nothing

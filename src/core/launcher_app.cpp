@@ -84,6 +84,9 @@ int LauncherApp::run() {
     if (singleInstance.isSecondInstance()) return singleInstance.waitForFirstInstanceReply();
 
     prepareJvmEnvironment(settings, runtime.jvmLibraryPath, jvm);
+    // A path the virtual machine cannot be given has been reported: a virtual machine
+    // started without it would not find the application.
+    if (jvm.unpassablePath) return -1;
     // The runtime's own folder serves its libraries' dependencies from the first one
     // loaded on (the native splash comes before the JVM).
     useRuntimeLibraryFolder(runtime.jvmLibraryPath);
@@ -94,6 +97,7 @@ int LauncherApp::run() {
     if (!host.loadJvmLibrary(runtime.jvmLibraryPath)) return -1;
     // A false result has been reported; the virtual machine still starts without them.
     (void)buildJvmOptions(settings, runtime.jvmLibraryPath, jvm, arguments);
+    if (jvm.unpassablePath) return -1;
     std::wstring executable;
     if (settings.classDataCache && getModulePath(executable)) {
         classDataCache.prepare(settings, runtime, executable, jvm);

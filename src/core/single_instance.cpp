@@ -34,6 +34,9 @@ bool SingleInstance::setup(const LaunchSettings& settings, const std::vector<std
     }
     std::wstring executablePath;
     if (!getModulePath(executablePath)) return true;
+    bool leftOut = false;
+    for (size_t i = 1; i < arguments.size(); ++i) leftOut = leftOut || arguments[i].empty();
+    if (leftOut && traceEnabled()) trace(L"instance", {L"empty arguments after the first are left out of a hand-over"});
     return claimOrHandOver(instanceNameFor(executablePath), arguments);
 }
 

@@ -372,7 +372,7 @@ bool SingleInstance::claimOrHandOver(const std::wstring& instanceName, const std
         if (!fits) {
             if (traceEnabled()) {
                 trace(kTopic, {L"the arguments need ", decimalText(static_cast<long long>(argumentAreaBytesNeeded(arguments))),
-                               L" bytes or hold an empty one after the first; the area holds ",
+                               L" bytes; the area holds ",
                                decimalText(static_cast<long long>(kArgumentAreaSize)), L": not handed over"});
             }
             return false;

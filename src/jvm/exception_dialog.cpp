@@ -1,5 +1,6 @@
 #include "jvm/exception_dialog.h"
 
+#include "jvm/java_host.h"
 #include "jvm/java_strings.h"
 
 namespace jl {
@@ -23,10 +24,6 @@ private:
     JNIEnv* env_;
     jobject object_;
 };
-
-void describePending(JNIEnv* env) {
-    if (env->ExceptionCheck()) env->ExceptionDescribe();
-}
 
 }  // namespace
 
@@ -61,7 +58,7 @@ std::wstring exceptionText(JNIEnv* env, jthrowable exception) {
         env->GetMethodID(static_cast<jclass>(exceptionClass.get()), "printStackTrace", "(Ljava/io/PrintStream;)V");
     if (!printStackTrace) return {};
     env->CallVoidMethod(exception, printStackTrace, print.get());
-    describePending(env);
+    describePendingException(env);
 
     LocalRef streamClass(env, env->GetObjectClass(bytes.get()));
     if (!streamClass) return {};
@@ -69,7 +66,7 @@ std::wstring exceptionText(JNIEnv* env, jthrowable exception) {
         env->GetMethodID(static_cast<jclass>(streamClass.get()), "toString", "(Ljava/lang/String;)Ljava/lang/String;");
     if (!toString) return {};
     LocalRef text(env, env->CallObjectMethod(bytes.get(), toString, encoding.get()));
-    describePending(env);
+    describePendingException(env);
     if (!text) return {};
     return fromJavaString(static_cast<jstring>(text.get()), env);
 }
@@ -86,12 +83,12 @@ ExceptionChoice showJavaExceptionDialog(JNIEnv* env) {
 void callJavaSystemExit(JNIEnv* env, int code) {
     LocalRef systemClass(env, env->FindClass("java/lang/System"));
     if (!systemClass) {
-        describePending(env);
+        describePendingException(env);
         return;
     }
     jmethodID exitMethod = env->GetStaticMethodID(static_cast<jclass>(systemClass.get()), "exit", "(I)V");
     if (exitMethod) env->CallStaticVoidMethod(static_cast<jclass>(systemClass.get()), exitMethod, static_cast<jint>(code));
-    describePending(env);
+    describePendingException(env);
 }
 
 std::wstring withCrLfLineBreaks(const std::wstring& text) {

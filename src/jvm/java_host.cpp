@@ -46,6 +46,16 @@ constexpr wchar_t kTopic[] = L"jvm";
 
 std::atomic<const VmExitListener*> exitListener{nullptr};
 
+// The main class (slash form) while the runtime's launcher helper checks it. The helper
+// rejects a class by explaining on standard error and exiting with 1: on Windows nobody
+// sees that text, so the exit hook tells it in a box. Linux keeps the runtime's own text.
+std::atomic<const std::wstring*> mainClassBeingChecked{nullptr};
+#ifdef _WIN32
+constexpr bool kExplainRejectedMainClass = true;
+#else
+constexpr bool kExplainRejectedMainClass = false;
+#endif
+
 // Lines of the trace: a text, a text and a number, a text and the pending exception's
 // text (the exception stays pending).
 void traceText(const char* text) {
@@ -68,6 +78,8 @@ void traceFound(JNIEnv* env, const char* what, bool found) {
 void JNICALL exitHook(jint code) {
     // The launcher helper also exits this way when it rejects the main class.
     traceNumber("VM exit ", code);
+    const std::wstring* checked = mainClassBeingChecked.exchange(nullptr);
+    if (checked && code != 0 && kExplainRejectedMainClass) reportError(kMsgMainClassNotFound, *checked);
     const VmExitListener* listener = exitListener.load();
     if (listener && listener->exit) listener->exit(static_cast<int>(code));
 }
@@ -76,10 +88,6 @@ void JNICALL abortHook() {
     traceText("VM abort");
     const VmExitListener* listener = exitListener.load();
     if (listener && listener->abort) listener->abort();
-}
-
-void describePendingException(JNIEnv* env) {
-    if (env->ExceptionCheck()) env->ExceptionDescribe();
 }
 
 std::wstring dottedClassName(std::wstring name) {
@@ -96,18 +104,25 @@ std::wstring pendingExceptionText(JNIEnv* env) {
     jthrowable pending = env->ExceptionOccurred();
     if (!pending) return text;
     env->ExceptionClear();
-    jclass type = env->GetObjectClass(pending);
-    if (jmethodID toString = env->GetMethodID(type, "toString", "()Ljava/lang/String;")) {
-        if (jstring value = static_cast<jstring>(env->CallObjectMethod(pending, toString))) {
-            text = fromJavaString(value, env);
-            env->DeleteLocalRef(value);
+    if (jclass stringClass = env->FindClass("java/lang/String")) {
+        if (jmethodID valueOf = env->GetStaticMethodID(stringClass, "valueOf", "(Ljava/lang/Object;)Ljava/lang/String;")) {
+            if (jstring value = static_cast<jstring>(env->CallStaticObjectMethod(stringClass, valueOf, pending))) {
+                text = fromJavaString(value, env);
+                env->DeleteLocalRef(value);
+            }
         }
+        env->DeleteLocalRef(stringClass);
     }
     env->ExceptionClear();
-    env->DeleteLocalRef(type);
     (void)env->Throw(pending);
     env->DeleteLocalRef(pending);
     return text;
+}
+
+void describePendingException(JNIEnv* env) {
+    if (!env->ExceptionCheck()) return;
+    env->ExceptionDescribe();
+    env->ExceptionClear();
 }
 
 void setVmExitListener(const VmExitListener* listener) { exitListener.store(listener); }
@@ -256,8 +271,10 @@ jclass JavaHost::loadThroughLauncherHelper() {
     if (checkAndLoadMain) {
         if (jstring name = toJavaString(dottedClassName(launch_->mainClass), env_)) {
             traceText("main class: LauncherHelper.checkAndLoadMain");
+            mainClassBeingChecked.store(&launch_->mainClass);
             mainClass = static_cast<jclass>(env_->CallStaticObjectMethod(
                 helper, checkAndLoadMain, static_cast<jboolean>(JNI_TRUE), kLauncherHelperModeClass, name));
+            mainClassBeingChecked.store(nullptr);
             env_->DeleteLocalRef(name);
         }
     }
@@ -344,7 +361,7 @@ bool JavaHost::runMainClass() {
             reportError(kMsgNoMainMethod);
             return false;
         }
-        env_->ExceptionDescribe();
+        describePendingException(env_);
         // A virtual machine reports a missing method as NoSuchMethodError; that is the
         // class without main the user must be told about. Any other exception (a static
         // initializer that threw) speaks for itself.

@@ -93,9 +93,15 @@ private:
 // splash included; loadJvmLibrary calls it too.
 void useRuntimeLibraryFolder(const std::wstring& jvmLibraryPath);
 
-// The pending exception's toString() for the trace, "?" when it cannot be had; the
-// exception stays pending.
+// The pending exception's text as String.valueOf gives it, for the trace; "?" when it
+// cannot be had. The exception stays pending. A static call: one runtime was seen to
+// crash on a virtual toString made through JNI on an exception it had raised itself.
 std::wstring pendingExceptionText(JNIEnv* env);
+
+// Prints the pending exception, if any, to the virtual machine's error stream and clears
+// it. Not every runtime's ExceptionDescribe clears, and a launch that goes on must not
+// make its next JNI call with an exception pending.
+void describePendingException(JNIEnv* env);
 
 // The message that explains a failed JNI_CreateJavaVM result (225-230), 0 for none.
 unsigned createJavaVmReasonId(jint result);

@@ -3,6 +3,7 @@
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
 #include "jvm/class_path.h"
+#include "jvm/option_paths.h"
 #include "jvm/vm_parameters.h"
 #include "support/files.h"
 #include "support/messages.h"
@@ -37,6 +38,25 @@ void traceOptions(const std::vector<std::string>& options, bool hidden) {
         trace(L"jvm", {"option ", option});
 #endif
     }
+}
+
+// Appends the option in the text the virtual machine reads, its paths outside the code
+// page given by their short names. A `required` option with a path that cannot be passed
+// is reported, left out, and no option after it is added.
+void appendOption(const std::wstring& option, JvmOptions& jvm, bool required = true) {
+    if (jvm.unpassablePath) return;
+    static const OptionCodePage codePage{&os::survivesThreadAnsi, &os::shortPathName};
+    std::wstring unpassable;
+    const std::wstring text = passableOption(option, codePage, unpassable);
+    if (!unpassable.empty()) {
+        if (traceEnabled()) trace(L"jvm", {"option path ", unpassable, " has no short name the code page holds"});
+        if (required) {
+            reportError(kMsgWindowsException, unpassable, os::kErrorNoUnicodeTranslation);
+            jvm.unpassablePath = true;
+            return;
+        }
+    }
+    jvm.options.push_back(os::toThreadAnsi(text));
 }
 
 std::wstring pathReference() { return std::wstring(L"%") + kPathVariable + L"%"; }
@@ -101,7 +121,9 @@ void prepareJvmEnvironment(const LaunchSettings& settings, const std::wstring& j
         if (!getModuleFolder(executableFolder)) executableFolder.clear();
         const std::wstring value =
             os::expandEnvironment(composeLibraryPath(settings.libraryPath, executableFolder, jvmLibraryPath));
-        jvm.options.push_back(os::toThreadAnsi(L"-Djava.library.path=" + value));
+        // It holds every folder of Path, most of which the program never needs: one that
+        // cannot be passed stays as written rather than stopping the launch.
+        appendOption(L"-Djava.library.path=" + value, jvm, false);
     }
 
     // Always set, so that the runtime's folder is the last one searched: the virtual
@@ -131,7 +153,7 @@ bool buildJvmOptionsFrom(LaunchSettings& settings, const std::wstring& executabl
         parameters.push_back(parameter);
     }
     for (const std::wstring& parameter : parameters) {
-        jvm.options.push_back(os::toThreadAnsi(os::expandEnvironment(parameter)));
+        appendOption(os::expandEnvironment(parameter), jvm);
     }
 
     if (!settings.cmd.empty()) {

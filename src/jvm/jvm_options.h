@@ -16,6 +16,9 @@ struct JvmOptions {
     // One per JavaVMOption, in order; thread ANSI code page on Windows, UTF-8 on Linux.
     std::vector<std::string> options;
     uint32_t javaThreadStackSize = 0;  // bytes; 0: not set
+    // A path in an option exists but cannot be passed in the code page (reported): the
+    // virtual machine would not find it, so none is started.
+    bool unpassablePath = false;
 };
 
 // Publishes the runtime (KV_JVM_PATH, KV_JVM_HOME), adds the library path option when

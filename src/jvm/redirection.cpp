@@ -49,12 +49,8 @@ bool installStream(JNIEnv* env, jobject print, StandardStream which) {
     return setter && !env->ExceptionCheck();
 }
 
-void describePending(JNIEnv* env) {
-    if (env->ExceptionCheck()) env->ExceptionDescribe();
-}
-
 // Traces whether a standard stream now writes to its file, and when not, why (the
-// exception left pending for describePending); gives `done`.
+// exception left pending for describePendingException); gives `done`.
 bool traced(JNIEnv* env, const char* stream, bool done) {
     if (!traceEnabled()) return done;
     if (done) {
@@ -104,7 +100,7 @@ void redirectStandardStreams(JNIEnv* env, const LaunchSettings& settings) {
         outputStream = openPrintStream(env, names.output, append);
         if (!traced(env, "System.out",
                     outputStream && installStream(env, outputStream, StandardStream::Output))) {
-            describePending(env);
+            describePendingException(env);
             if (outputStream) env->DeleteLocalRef(outputStream);
             outputStream = nullptr;
         }
@@ -114,16 +110,16 @@ void redirectStandardStreams(JNIEnv* env, const LaunchSettings& settings) {
     if (!names.error.empty()) {
         if (shared && outputStream) {
             if (!traced(env, "System.err", installStream(env, outputStream, StandardStream::Error))) {
-                describePending(env);
+                describePendingException(env);
             }
         } else if (jobject errorStream = openPrintStream(env, names.error, settings.errorAppend)) {
             if (!traced(env, "System.err", installStream(env, errorStream, StandardStream::Error))) {
-                describePending(env);
+                describePendingException(env);
             }
             env->DeleteLocalRef(errorStream);
         } else {
             (void)traced(env, "System.err", false);
-            describePending(env);
+            describePendingException(env);
         }
     }
     if (outputStream) env->DeleteLocalRef(outputStream);

@@ -1,5 +1,6 @@
 #include "jvm/secondary_main.h"
 
+#include "jvm/java_host.h"
 #include "jvm/java_strings.h"
 
 namespace jl {
@@ -11,10 +12,6 @@ constexpr char kVoidForm[] = "([Ljava/lang/String;)V";
 constexpr char kIntForm[] = "([Ljava/lang/String;)I";
 constexpr int kThrew = -1;
 constexpr int kNotServed = -1;
-
-void describePendingException(JNIEnv* env) {
-    if (env->ExceptionCheck()) env->ExceptionDescribe();
-}
 
 // FindClass takes the name in modified UTF-8; the virtual machine's own conversion of a
 // Java string gives exactly that for any character, where a code page would not.

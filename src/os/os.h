@@ -22,6 +22,7 @@ enum : uint32_t {
     kErrorInvalidName = 123,
     kErrorAlreadyExists = 183,
     kErrorBadExeFormat = 193,
+    kErrorNoUnicodeTranslation = 1113,  // a character the code page has no mapping for
 };
 
 #ifdef _WIN32
@@ -219,6 +220,13 @@ MemoryStatus memoryStatus();
 // Text for the virtual machine's option strings: the thread's ANSI code page
 // (CP_THREAD_ACP) on Windows, UTF-8 on Linux.
 std::string toThreadAnsi(const std::wstring& text);
+// Whether `length` characters of text come back unchanged from toThreadAnsi (always on
+// Linux).
+bool survivesThreadAnsi(const wchar_t* text, size_t length);
+// The short (8.3) form of an existing path (GetShortPathNameW) in `buffer`, its length
+// returned; a component without a short name keeps its long one. 0 when the path does
+// not exist or its short form needs `capacity` characters or more, and on Linux.
+size_t shortPathName(const wchar_t* path, wchar_t* buffer, size_t capacity);
 // The fields of SYSTEMTIME; dayOfWeek 0 is Sunday.
 struct LocalTime {
     uint16_t year = 0, month = 0, dayOfWeek = 0, day = 0;

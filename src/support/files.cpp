@@ -68,21 +68,35 @@ bool fileExists(const std::wstring& path) {
 
 uint32_t createParentFolders(const std::wstring& filePath) {
     if (fileExists(filePath)) return os::kErrorSuccess;
-    const bool unc = isUncPath(filePath);
-    const std::vector<std::wstring> components = splitPathComponents(filePath);
-    if (components.size() < 3) return os::kErrorSuccess;
+    std::wstring path = filePath;
+#ifdef _WIN32
+    // The runtime opens "logs/out.log" as logs\out.log; after the long-path prefix a
+    // slash is part of a name.
+    if (!hasLongPathPrefix(path)) {
+        for (wchar_t& c : path) {
+            if (c == L'/') c = kSeparator;
+        }
+    }
+#endif
+    const bool unc = isUncPath(path);
+    // A relative path names folders below the current one, where the runtime opens the
+    // file: its first component is a folder to create like any other, not a root.
+    const bool relative = !path.empty() && !isAbsolutePath(path) && path[0] != kSeparator;
+    const std::vector<std::wstring> components = splitPathComponents(path);
+    const size_t first = relative ? 0 : 1;
+    if (components.size() < first + 2) return os::kErrorSuccess;
 
-    std::wstring folder = components[0];
+    std::wstring folder = relative ? std::wstring() : components[0];
     uint32_t lastFailure = os::kErrorSuccess;
-    for (size_t i = 1; i + 1 < components.size(); ++i) {
-        const std::wstring candidate = folder + kSeparator + components[i];
+    for (size_t i = first; i + 1 < components.size(); ++i) {
+        const std::wstring candidate = i == 0 ? components[0] : folder + kSeparator + components[i];
         const uint32_t error = os::createDirectory(candidate);
         if (error != os::kErrorSuccess) {
             lastFailure = error;
             if (error != os::kErrorAlreadyExists && !unc) {
                 // The platform removes only empty folders, so a folder above that held
                 // anything before this call survives.
-                if (i > 1) (void)removeFolder(folder);
+                if (i > first) (void)removeFolder(folder);
                 break;
             }
         }

@@ -41,8 +41,8 @@ bool fileExists(const std::wstring& path);
 // stops at the folder that could not be created, removes the folder just above it if
 // that is empty and not the first one below the root, and returns the error. On a UNC
 // path the server and share cannot be created, so every failure is passed over and the
-// last one is returned. A relative path's first component is taken as existing and is
-// never created.
+// last one is returned. A relative path's folders are created below the current folder,
+// its first one included. On Windows "/" separates like "\" (except after "\\?\").
 uint32_t createParentFolders(const std::wstring& filePath);
 
 // Removes an empty folder; long paths get the long-path prefix.

@@ -126,12 +126,12 @@ ends_by_itself() {  # what
 }
 launch_ended() { ! kill -0 "$LAUNCH_PID" 2>/dev/null; }
 
-# The error box of the launch: its text, pressed away, and the exit code -1.
-expect_box() {  # text, what
+# The error box of the launch: its text, pressed away, and the exit code (-1 unless given).
+expect_box() {  # text, what, exit code
   shown=$(probe_and_press "${EXE:-tool.exe}" 1) || fail "$2: no box appeared: $shown"
   expect_contains "$shown" "$1" "$2"
   ends_by_itself "$2"
-  expect_eq "$EXIT_CODE" 255 "$2: exit code"
+  expect_eq "$EXIT_CODE" "${3:-255}" "$2: exit code"
 }
 
 # A registry value naming a folder, removed again (with the key given last) at the end.

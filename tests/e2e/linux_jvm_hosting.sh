@@ -146,6 +146,7 @@ for JDK in "${jdks[@]}"; do
   # step that failed.
   TRACE=1 MAIN=hosting.Missing run_case "missing main class" 1
   expect_contains "$err" "hosting.Missing" "$label: message"
+  expect_not_contains "$err" "Could not find the main class" "$label: the runtime's own text alone"
   expect_eq "$(line_after "jvm: main class: LauncherHelper.checkAndLoadMain")" \
     "$(grep -F "jvm: VM exit 1" <<<"$traced")" "$label: the line after the helper's call"
   expect_contains "$traced" "jvm: VM exit 1" "$label: traced"

@@ -76,6 +76,11 @@ done
 
 JDK=${jdks[0]}
 
+# A relative name is opened in the current folder: its missing folders are made there.
+ARGS=(print hello) APP=("Output File=new/day/out.log")
+FROM=$JL_WORK run_case "relative output file" 0
+expect_eq "$(cat "$JL_WORK/new/day/out.log" 2>/dev/null)" "to out: hello" "$label: file"
+
 # Without "Output Append=yes" every start truncates; with it lines accumulate. The
 # value is compared case-sensitively: "Yes" does not append.
 for append in no Yes yes; do

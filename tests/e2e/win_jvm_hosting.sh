@@ -26,7 +26,7 @@ run_case() {  # what, exit code
   setup_case; launch; ends_by_itself "$1"
   expect_eq "$EXIT_CODE" "$2" "$1: exit code"
 }
-box_case() { setup_case; launch; expect_box "$2" "$1"; }  # what, text of the box
+box_case() { setup_case; launch; expect_box "$2" "$1" "${3:-255}"; }  # what, text of the box, exit code
 # After any failure past JNI_CreateJavaVM the Java thread leaves and destroys the
 # virtual machine itself.
 expect_left_and_destroyed() {
@@ -79,6 +79,14 @@ for row in "17.0.15|Hotspot|-XX:ArchiveClassesAtExit=" "25.0.1||-XX:AOTMode=reco
 done
 unset LOCALAPPDATA
 
+# A folder outside the ANSI code page (Cyrillic; Wine gives C.UTF-8, a locale every machine
+# has, code page 1252) reaches the virtual machine by its short name, traced.
+mkdir -p "$JL_WORK/Юрий/lib"
+LANG=C.UTF-8 TRACE=1 VMP="-Dapp.home=$(winpath "$JL_WORK/Юрий/lib")" run_case "path outside the code page" 0
+passed=$(grep -a '^option -Dapp.home=' "$log")
+[[ "$passed" == 'option -Dapp.home=Z:\'*'\lib' && "$passed" != *'?'* ]] && ! LC_ALL=C grep -q '[^ -~]' <<<"$passed" ||
+  fail "short name: not passed in the code page: [$passed]"
+traced "jvm: option path $(winpath "$JL_WORK/Юрий/lib") passed as ${passed#option -Dapp.home=}" "short name: traced"
 
 # --- the stack of the Java thread --------------------------------------------------------
 VMP="-Xss8m" run_case "-Xss8m" 0
@@ -87,6 +95,8 @@ expect_not_logged "GetDefaultJavaVMInitArgs version=0x00010001" "-Xss8m: no defa
 TESTJVM_DEFAULT_STACK=3145728 run_case "default stack" 0
 expect_logged "GetDefaultJavaVMInitArgs version=0x00010001" "default stack"
 expect_logged "stack 3145728" "default stack"
+TESTJVM_DEFAULT_STACK=0 run_case "no default stack" 0
+expect_logged "stack 1048576" "no default stack: the executable's stack reserve"
 
 # --- failures, as the user sees them --------------------------------------------------
 reasons=("unknown" "thread detached from VM" "JNI version error" "not enough memory" "VM already created"
@@ -111,6 +121,10 @@ traced "jvm: main class: FindClass: java.lang.NoClassDefFoundError: app/Fehlt€
 traced "launch: exit code -1" "main class not found"
 expect_logged "ExceptionDescribe java.lang.NoClassDefFoundError: app/Fehlt€" "main class not found"
 expect_left_and_destroyed "main class not found"
+# The launcher helper rejects the class and exits with 1: its text went to a standard
+# error nobody sees, so the box tells it, and the exit goes on with the helper's code.
+MAIN=app.Missing box_case "main class rejected by the launcher helper" "Could not find the main class app/Missing." 1
+expect_before "exit 1" "exit hook returned" "rejected main class"
 for variant in jvm jvm_nohelper; do
   VARIANT=$variant MAIN=app.NoMain box_case "no main ($variant)" "No main method found in specified class."
   expect_logged "ExceptionDescribe java.lang.NoSuchMethodError: main" "no main ($variant)"

@@ -50,7 +50,7 @@ traced "runtime: started as the paired launcher of $(winpath "$product/tool.exe"
 traced "runtime: chosen library: $(winpath "$rt64/bin/server/jvm.dll")" "library of the twin"
 log=$rt64/bin/server/testjvm.log
 expect_logged "main app/Exits args=2" "main gets the two arguments"
-[ "$(grep -c '^CreateJavaVM' "$log")" = 1 ] || fail "the virtual machine was not created exactly once"
+[ "$(grep -c '^CreateJavaVM version' "$log")" = 1 ] || fail "the virtual machine was not created exactly once"
 
 # The same runtime installed per user instead: the 32-bit launcher sees the per-user key
 # in its own view, and still hands the 64-bit runtime over.

@@ -41,6 +41,8 @@ namespace testjvm {
 //                           "nofields": the helper of a runtime before Java 25, without
 //                           the fields isStaticMain and noArgMain that tell how to call
 //                           the main it found
+//   TESTJVM_DESCRIBE_KEEPS  1: ExceptionDescribe prints but leaves the exception pending,
+//                           as one runtime was seen to do
 //   TESTJVM_FAIL            comma-separated JNI function names, each optionally with
 //                           ":N" for only its Nth call; those calls fail with an
 //                           exception pending (OutOfMemoryError and the like)
@@ -60,6 +62,7 @@ struct Control {
     int createDelay = 0;
     int destroyDelay = 0;
     bool shuttingDown = false;
+    bool describeKeeps = false;
     std::string mainStop;
     std::string helper;
     std::vector<std::pair<std::string, int>> failures;  // name, call number (0: every call)
@@ -88,6 +91,7 @@ void readControl() {
     c.createDelay = numberOr("TESTJVM_CREATE_DELAY", 0);
     c.destroyDelay = numberOr("TESTJVM_DESTROY_DELAY", 0);
     c.shuttingDown = numberOr("TESTJVM_SHUTTING_DOWN", 0) != 0;
+    c.describeKeeps = numberOr("TESTJVM_DESCRIBE_KEEPS", 0) != 0;
     environmentValue("TESTJVM_MAIN_STOP", c.mainStop);
     environmentValue("TESTJVM_HELPER", c.helper);
     std::string failures;
@@ -270,7 +274,7 @@ constexpr const char* kLauncherHelper = "sun/launcher/LauncherHelper";
 
 enum class MethodId {
     StringInit, FileStreamInit, PrintStreamInit, PrintStreamEncodingInit, ByteStreamInit, ByteStreamToString,
-    ByteStreamToStringEncoding, PrintStackTrace, ThrowableToString,
+    ByteStreamToStringEncoding, PrintStackTrace, StringValueOf,
     CheckAndLoadMain, SystemSetOut, SystemSetErr, SystemExit, Main, MainNoArgs, AppInit, SecondaryMainVoid,
     SecondaryMainInt, RuntimeGetRuntime, RuntimeAddShutdownHook, RuntimeRemoveShutdownHook, ThreadInit,
 };
@@ -288,7 +292,7 @@ constexpr Method kMethods[] = {
     {MethodId::ByteStreamToString, "toString", "()Ljava/lang/String;"},
     {MethodId::ByteStreamToStringEncoding, "toString", "(Ljava/lang/String;)Ljava/lang/String;"},
     {MethodId::PrintStackTrace, "printStackTrace", "(Ljava/io/PrintStream;)V"},
-    {MethodId::ThrowableToString, "toString", "()Ljava/lang/String;"},
+    {MethodId::StringValueOf, "valueOf", "(Ljava/lang/Object;)Ljava/lang/String;"},
     {MethodId::CheckAndLoadMain, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;"},
     {MethodId::SystemSetOut, "setOut", "(Ljava/io/PrintStream;)V"},
     {MethodId::SystemSetErr, "setErr", "(Ljava/io/PrintStream;)V"},
@@ -448,8 +452,16 @@ Vm theVm{nullptr};
 
 static Int TJ_CALL tj_GetVersion(Env*) { return 0x000a0000; }
 
+// JNI allows only a few calls while an exception is pending; these fail then.
+bool calledWithExceptionPending(const char* function) {
+    if (!pendingException) return false;
+    record(std::string(function) + " called with an exception pending");
+    return true;
+}
+
 static Ref TJ_CALL tj_FindClass(Env*, const char* name) {
     record(std::string("FindClass ") + name);
+    if (calledWithExceptionPending("FindClass")) return nullptr;
     if (injectedFailure("FindClass")) {
         raise("java/lang/OutOfMemoryError", "injected failure of FindClass");
         return nullptr;
@@ -476,7 +488,7 @@ static Ref TJ_CALL tj_ExceptionOccurred(Env*) { return pendingException; }
 static void TJ_CALL tj_ExceptionDescribe(Env*) {
     if (!pendingException) return;
     Ref e = pendingException;
-    pendingException = nullptr;
+    if (!control.describeKeeps) pendingException = nullptr;
     record("ExceptionDescribe " + describe(e));
     writeThrough(vmState.err, "Exception in thread \"main\" " + stackTrace(e));
 }
@@ -512,6 +524,7 @@ static Boolean TJ_CALL tj_IsInstanceOf(Env*, Ref o, Ref c) {
 static const Method* lookUp(Env*, Ref c, const char* name, const char* signature, bool isStatic,
                             const char* function) {
     record(std::string(function) + " " + c->className + " " + name + " " + signature);
+    if (calledWithExceptionPending(function)) return nullptr;
     if (injectedFailure(function)) {
         raise("java/lang/OutOfMemoryError", std::string("injected failure of ") + function);
         return nullptr;
@@ -524,7 +537,7 @@ static const Method* lookUp(Env*, Ref c, const char* name, const char* signature
         else if (cls == "java/io/PrintStream") offered = {MethodId::PrintStreamInit, MethodId::PrintStreamEncodingInit};
         else if (cls == "java/io/ByteArrayOutputStream")
             offered = {MethodId::ByteStreamInit, MethodId::ByteStreamToString, MethodId::ByteStreamToStringEncoding};
-        else if (isThrowableName(cls)) offered = {MethodId::PrintStackTrace, MethodId::ThrowableToString};
+        else if (isThrowableName(cls)) offered = {MethodId::PrintStackTrace};
         else if (cls == "java/lang/Thread") offered = {MethodId::ThreadInit};
         else if (cls == "java/lang/Runtime")
             offered = {MethodId::RuntimeAddShutdownHook, MethodId::RuntimeRemoveShutdownHook};
@@ -540,6 +553,8 @@ static const Method* lookUp(Env*, Ref c, const char* name, const char* signature
         if (control.helper != "nomethod") offered = {MethodId::CheckAndLoadMain};
     } else if (cls == "java/lang/Runtime") {
         offered = {MethodId::RuntimeGetRuntime};
+    } else if (cls == "java/lang/String") {
+        offered = {MethodId::StringValueOf};
     } else if (cls == "java/lang/System") {
         offered = {MethodId::SystemSetOut, MethodId::SystemSetErr, MethodId::SystemExit};
     } else if (const AppClass* app = appClass(cls)) {
@@ -786,7 +801,10 @@ static Ref callObject(Ref target, const Method* m, Arguments& args) {
         static Ref runtime = newObject(Kind::Plain, "java/lang/Runtime");
         return runtime;
     }
-    if (m->id == MethodId::ThrowableToString) return makeString(fromUtf8(describe(target)));
+    if (m->id == MethodId::StringValueOf) {
+        Ref object = args.ref();
+        return makeString(fromUtf8(object ? describe(object) : "null"));
+    }
     if (m->id == MethodId::ByteStreamToString) return makeString(fromUtf8(target->bytes));
     if (m->id == MethodId::ByteStreamToStringEncoding) {
         Ref encoding = args.ref();

@@ -127,14 +127,19 @@ TEST_F(FilesTest, CreatesEveryFolderOfAFilePath) {
     EXPECT_EQ(0u, createParentFolders(file));
     EXPECT_TRUE(fs::is_regular_file(fs::path(file)));
 
-    // A relative path's first folder is never created.
+    // Relative paths: every folder below the current one, the first included.
     enterRoot();
-    EXPECT_EQ(0u, createParentFolders(native(L"logs/out.txt")));
-    EXPECT_FALSE(exists(at(L"logs")));
-    EXPECT_EQ(os::kErrorPathNotFound, createParentFolders(native(L"zz/b/out.txt")));
-    EXPECT_FALSE(exists(at(L"zz")));
-    EXPECT_EQ(0u, createParentFolders(native(L"a/new/out.txt")));
-    EXPECT_TRUE(fs::is_directory(fs::path(at(L"a/new"))));
+    const std::pair<std::wstring, const wchar_t*> relative[] = {
+        {native(L"logs/out.txt"), L"logs"}, {native(L"zz/b/out.txt"), L"zz/b"}, {native(L"a/new/out.txt"), L"a/new"},
+        {native(L"./dot/out.txt"), L"dot"},
+#ifdef _WIN32
+        {L"slash/x/out.txt", L"slash/x"},  // as the runtime opens it
+#endif
+    };
+    for (const auto& [path, folder] : relative) {
+        EXPECT_EQ(0u, createParentFolders(path)) << u8(path);
+        EXPECT_TRUE(fs::is_directory(fs::path(at(folder)))) << u8(path);
+    }
 }
 
 TEST_F(FilesTest, StopsAtAFolderThatCannotBeCreated) {

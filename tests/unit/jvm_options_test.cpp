@@ -10,6 +10,7 @@
 #include "jvm/class_data_cache_store.h"
 #include "jvm/class_path.h"
 #include "jvm/jvm_options.h"
+#include "jvm/option_paths.h"
 #include "jvm/redirection.h"
 #include "jvm/vm_parameters.h"
 #include "os/os.h"
@@ -17,6 +18,7 @@
 #include "runtime/runtime_search.h"
 #include "support/messages.h"
 #include "temp_folder.h"
+#include "trace_capture.h"
 
 namespace jl {
 namespace {
@@ -509,6 +511,53 @@ TEST_F(EnvironmentTest, PublishesRuntimeExtendsPathAndExpandsTheLibraryPath) {
     folder.erase(folder.rfind(kSep) + 1);
     const std::wstring option = L"-Djava.library.path=" + libraryBefore + folder + libraryAfter;
     EXPECT_EQ(jvm.options, std::vector<std::string>{os::toThreadAnsi(option)});
+}
+
+// A Western code page on a disk where C:\Users\Юрий is C:\Users\4A2B~1 and D:\Данные has
+// no short name.
+const std::wstring kUser = L"C:\\Users\\\u042e\u0440\u0438\u0439", kShortUser = L"C:\\Users\\4A2B~1";
+const std::wstring kData = L"D:\\\u0414\u0430\u043d\u043d\u044b\u0435", kHello = L"\u041f\u0440\u0438";
+
+size_t shortPathOnDisk(const wchar_t* path, wchar_t* shortForm, size_t capacity) {
+    const std::pair<std::wstring, std::wstring> disk[] = {
+        {kUser, kShortUser}, {kUser + L"\\lib", kShortUser + L"\\LIB"}, {L"C:\\ext\\x.jar", L"C:\\EXT\\X.JAR"},
+        {kData, kData}};
+    for (const auto& [longForm, shortName] : disk) {
+        if (path == longForm && shortName.size() < capacity) return shortName.copy(shortForm, capacity);
+    }
+    return 0;
+}
+
+TEST(OptionPathsTest, PathsOutsideTheCodePagePassByTheirShortNames) {
+    struct Case {
+        std::wstring option, passed;
+        size_t replaced;
+        std::wstring unpassable;
+    };
+    const Case cases[] = {
+        {L"-Xmx64m", L"-Xmx64m", 0, L""},
+        // Each list element on its own, shortened up to its deepest existing folder.
+        {L"-Djava.class.path=" + kUser + L"\\lib\\a.jar;C:\\ext\\x.jar;" + kUser + L"\\b.jar",
+         L"-Djava.class.path=" + kShortUser + L"\\LIB\\a.jar;C:\\ext\\x.jar;" + kShortUser + L"\\b.jar", 2, L""},
+        {L"-javaagent:" + kUser + L"\\lib\\a.jar=x", L"-javaagent:" + kShortUser + L"\\LIB\\a.jar=x", 1, L""},
+        // Nothing that exists could be missed: passed as written.
+        {L"-Dtitle=" + kHello, L"-Dtitle=" + kHello, 0, L""},
+        {L"-Dx=" + kUser + L"\\" + kHello, L"-Dx=" + kUser + L"\\" + kHello, 0, L""},
+        {L"-Dcp=" + kUser + L"\\b.jar;" + kData + L"\\a.jar", L"-Dcp=" + kShortUser + L"\\b.jar;" + kData + L"\\a.jar", 1,
+         kData + L"\\a.jar"},
+    };
+    const OptionCodePage codePage{
+        [](const wchar_t* text, size_t n) { return std::all_of(text, text + n, [](wchar_t c) { return c < 0x100; }); },
+        &shortPathOnDisk};
+    for (const Case& c : cases) {
+        testing::TraceCapture capture;
+        std::wstring unpassable;
+        const std::wstring passed = passableOption(c.option, codePage, unpassable);
+        EXPECT_EQ(u8(unpassable), u8(c.unpassable)) << u8(c.option);
+        EXPECT_EQ(u8(passed), u8(c.passed)) << u8(c.option);
+        const std::string text = capture.text();  // each replacement traced
+        EXPECT_EQ(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')), c.replaced) << text;
+    }
 }
 
 TEST(OsMemoryTest, ReportsMemory) {

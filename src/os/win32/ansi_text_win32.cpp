@@ -15,4 +15,18 @@ std::string toThreadAnsi(const std::wstring& text) {
     return out;
 }
 
+bool survivesThreadAnsi(const wchar_t* text, size_t length) {
+    if (length == 0) return true;
+    BOOL usedDefault = FALSE;
+    const int n = WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, text, static_cast<int>(length), nullptr, 0,
+                                      nullptr, &usedDefault);
+    // Only the UTF code pages refuse the question, and they hold every character.
+    return n == 0 || !usedDefault;
+}
+
+size_t shortPathName(const wchar_t* path, wchar_t* buffer, size_t capacity) {
+    const DWORD written = GetShortPathNameW(path, buffer, static_cast<DWORD>(capacity));
+    return written < capacity ? written : 0;
+}
+
 }  // namespace jl::os
