@@ -7,7 +7,7 @@
 # i386 program to qemu's user-mode emulator (fetched by scripts/setup.sh); nothing is
 # registered for the rest of the machine. JL_WINE32_ROUTE=qemu takes that route even
 # where 32-bit programs run natively. Exits 77, saying why, where neither can work;
-# `wine32.sh --check` only says whether one can.
+# `wine32.sh --check` only prints the route it takes (native or qemu).
 set -uo pipefail
 JL_ROOT=${JL_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 export JL_ROOT
@@ -47,7 +47,7 @@ elif [ "$JL_WINE32_ROUTE" = qemu ] && [ ! -f /proc/sys/fs/binfmt_misc/jl-i386 ];
   /usr/lib/wine/wine --version >/dev/null 2>&1 || cannot "Wine's 32-bit loader does not start under qemu"
 fi
 
-[ "${1:-}" != --check ] || exit 0
+[ "${1:-}" != --check ] || { echo "$JL_WINE32_ROUTE"; exit 0; }
 
 # The prefix, display and desktop of the 32-bit suite, apart from the 64-bit suite's.
 export WINEPREFIX=${JL_WINE32_PREFIX:-$JL_ROOT/build/wine32}
