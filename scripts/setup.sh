@@ -59,7 +59,7 @@ fetch_qemu() {
   rm -rf "$tmp"
   return 1
 }
-qemu_dir=${JL_QEMU_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/jlaunch/qemu-user}
+qemu_dir=${JL_QEMU_DIR:-${XDG_CACHE_HOME:-${HOME:-/root}/.cache}/jlaunch/qemu-user}
 if { [ "${JL_WINE32_ROUTE:-}" = qemu ] || ! /usr/lib/wine/wine --version >/dev/null 2>&1; } &&
   [ ! -x "$qemu_dir/qemu-i386" ]; then
   echo "setup: fetching qemu-i386 (qemu-user from backports) into $qemu_dir"

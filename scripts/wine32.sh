@@ -22,7 +22,7 @@ if [ "${JL_WINE32_INSIDE:-}" != 1 ]; then
   fi
   export JL_WINE32_ROUTE=$route JL_WINE32_INSIDE=1
   if [ "$route" = qemu ]; then
-    qemu=${JL_QEMU_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/jlaunch/qemu-user}/qemu-i386-binfmt-P
+    qemu=${JL_QEMU_DIR:-${XDG_CACHE_HOME:-${HOME:-/root}/.cache}/jlaunch/qemu-user}/qemu-i386-binfmt-P
     [ -x "$qemu" ] || cannot "no 32-bit programs natively, and no qemu-i386 at $qemu (scripts/setup.sh fetches it)"
     command -v unshare >/dev/null || cannot "no unshare for a private binfmt_misc"
     # The fault-signal shim qemu preloads into the 32-bit processes, built beside the builds.
@@ -57,6 +57,7 @@ if ! xdpyinfo -display ":$JL_DISPLAY_NUMBER" >/dev/null 2>&1; then
   mkdir -p "$JL_ROOT/build/logs"
   Xvfb ":$JL_DISPLAY_NUMBER" -screen 0 1024x768x24 -nolisten tcp >"$JL_ROOT/build/logs/xvfb32.log" 2>&1 &
   xvfb_pid=$!
+  for _ in $(seq 1 50); do xdpyinfo -display ":$JL_DISPLAY_NUMBER" >/dev/null 2>&1 && break; sleep 0.1; done
 fi
 fresh=0
 [ -f "$WINEPREFIX/system.reg" ] || fresh=1
