@@ -1,16 +1,18 @@
 # jlaunch.exe paired with jlaunch64.exe, one settings text beside both, on a machine whose
 # only runtime is 64-bit: the 32-bit launcher hands over, the twin hosts the test JVM,
-# the exit code comes back; a 32-bit runtime stays. Needs 32-bit programs under Wine.
+# the exit code comes back; a 32-bit runtime stays. Runs with the win32 build (under
+# scripts/wine32.sh), the twin and its test JVM taken from the win64 build.
 source "$(dirname "$0")/lib.sh"
 source "$JL_ROOT/scripts/wine-env.sh"
 
-[ "${JL_WINE32:-0}" = 1 ] || skip "this machine cannot run 32-bit programs under Wine, and the pairing starts with jlaunch.exe"
-launcher32=${JL_LAUNCHER32:-$JL_ROOT/build/win32/jlaunch.exe}
-launcher64=$JL_LAUNCHER
-[ "$(basename "$launcher64")" = jlaunch64.exe ] || skip "run from the win64 build"
-[ -f "$launcher32" ] || skip "jlaunch.exe was not built ($launcher32)"
-testjvm64=$JL_BUILD/tests/testjvm/jvm.dll
-testjvm32=${JL_TESTJVM32:-$(dirname "$launcher32")/tests/testjvm/jvm.dll}
+[ "$(basename "$JL_LAUNCHER")" = jlaunch.exe ] || skip "the pairing starts with jlaunch.exe: run from the win32 build"
+[ "${JL_WINE32:-0}" = 1 ] || skip "this machine cannot run 32-bit programs under Wine"
+launcher32=$JL_LAUNCHER
+build64=${JL_BUILD64:-$JL_ROOT/build/win64}
+launcher64=$build64/jlaunch64.exe
+[ -f "$launcher64" ] || skip "jlaunch64.exe was not built ($launcher64)"
+testjvm64=$build64/tests/testjvm/jvm.dll
+testjvm32=$JL_BUILD/tests/testjvm/jvm.dll
 [ -f "$testjvm64" ] || skip "the 64-bit test JVM was not built ($testjvm64)"
 
 # The product: both launchers and one settings text beside each.
@@ -50,7 +52,7 @@ traced "runtime: started as the paired launcher of $(winpath "$product/tool.exe"
 traced "runtime: chosen library: $(winpath "$rt64/bin/server/jvm.dll")" "library of the twin"
 log=$rt64/bin/server/testjvm.log
 expect_logged "main app/Exits args=2" "main gets the two arguments"
-[ "$(grep -c '^CreateJavaVM version' "$log")" = 1 ] || fail "the virtual machine was not created exactly once"
+[ "$(grep -c '^CreateJavaVM version=' "$log")" = 1 ] || fail "the virtual machine was not created exactly once"
 
 # The same runtime installed per user instead: the 32-bit launcher sees the per-user key
 # in its own view, and still hands the 64-bit runtime over.

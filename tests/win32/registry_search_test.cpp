@@ -170,8 +170,12 @@ TEST_F(RegistrySearchTest, TheLaunchersChooseByTheirSettingsAcrossBothViews) {
     ASSERT_TRUE(addRuntime(v32, kJRockitJreRoot, L"1.6.0_20", jrockit));
     ASSERT_TRUE(addRuntime(RegistryView::Bits64, kJreRoot, L"17.0.2", rt64));
 
-    const std::unique_ptr<RuntimeRegistry> view32 = registry(v32), view64 = registry(RegistryView::Bits64),
-                                           defaultView = registry(RegistryView::Default);
+    // Each launcher reads its own view by default: the one this test process is built as
+    // through the default view (Wow6432Node in a 32-bit process), the other through its view named.
+    const bool process32 = sizeof(void*) == 4;
+    const std::unique_ptr<RuntimeRegistry> own32 = registry(process32 ? RegistryView::Default : v32),
+                                           own64 = registry(process32 ? RegistryView::Bits64 : RegistryView::Default),
+                                           view64 = registry(RegistryView::Bits64);
     struct Case {
         const wchar_t *type, *source, *provider, *minimum, *maximum, *preferred, *pair;
         bool launcher32;
@@ -205,7 +209,7 @@ TEST_F(RegistrySearchTest, TheLaunchersChooseByTheirSettingsAcrossBothViews) {
     };
     for (const Case& c : cases) {
         const LaunchSettings s = settingsWith(c.type, c.source, c.provider, c.minimum, c.maximum, c.preferred, c.pair);
-        environment_.defaultView = c.launcher32 ? view32.get() : defaultView.get();
+        environment_.defaultView = c.launcher32 ? own32.get() : own64.get();
         environment_.wideView = c.launcher32 ? view64.get() : nullptr;
         environment_.ownMachine = c.launcher32 ? kMachineI386 : kMachineAmd64;
         prompted_ = 0;
