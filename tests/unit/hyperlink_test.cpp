@@ -76,33 +76,6 @@ TEST(ParseColourValue, OnlyShortTerminatedStringsAreRead) {
     EXPECT_FALSE(parseColourValue(true, nullptr, 8, colour));
 }
 
-TEST(StaticStyle, TextTypesAndAlignment) {
-    struct Case {
-        uint32_t style;
-        bool paintsText;
-        LinkAlignment alignment;
-    };
-    const Case cases[] = {
-        {0x00, true, LinkAlignment::Left},                   // left
-        {0x01, true, LinkAlignment::Centre},                 // centre
-        {0x02, true, LinkAlignment::Right},                  // right
-        {0x03, false, LinkAlignment::Left},                  // icon
-        {0x09, false, LinkAlignment::Left},                  // white frame
-        {0x0B, true, LinkAlignment::Left},                   // simple: not centred
-        {0x0C, true, LinkAlignment::Left},                   // left without word wrap
-        {0x0D, false, LinkAlignment::Left},                  // owner-drawn
-        {0x0E, false, LinkAlignment::Left},                  // bitmap
-        {0x12, false, LinkAlignment::Left},                  // etched frame
-        {0x81, true, LinkAlignment::Centre},                 // no prefix, centred
-        {0x50000102, true, LinkAlignment::Right},            // visible child with notify
-        {0x50000083, false, LinkAlignment::Left},            // an icon with no prefix
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(staticStylePaintsText(c.style), c.paintsText) << std::hex << c.style;
-        EXPECT_EQ(staticStyleAlignment(c.style), c.alignment) << std::hex << c.style;
-    }
-}
-
 TEST(PlaceLinkRect, FollowsTheTextAlignment) {
     const LinkRect client{0, 0, 101, 16};
     const LinkRect measured{0, 0, 40, 13};

@@ -200,26 +200,6 @@ protected:
     jl::testing::TempFolder folder_;
 };
 
-TEST_F(ProfileFileTest, WritesAndReadsBackAndKeepsUtf16) {
-    const std::wstring file = folder_.path(L"app.ini");
-    EXPECT_EQ(jl::os::readProfileString(L"S", L"k", file, 256), L"");
-    ASSERT_TRUE(jl::os::writeProfileString(L"S", L"k", L"first", file));
-    ASSERT_TRUE(jl::os::writeProfileString(L"S", L"j", L"\u00e9t\u00e9", file));
-    ASSERT_TRUE(jl::os::writeProfileString(L"T", L"k", L"other", file));
-    ASSERT_TRUE(jl::os::writeProfileString(L"s", L"K", L"second", file));
-    EXPECT_EQ(jl::os::readProfileString(L"S", L"k", file, 256), L"second");
-    EXPECT_EQ(jl::os::readProfileString(L"S", L"j", file, 256), L"\u00e9t\u00e9");
-    EXPECT_EQ(jl::os::readProfileString(L"T", L"k", file, 256), L"other");
-    EXPECT_EQ(jl::os::readProfileString(L"S", L"k", file, 4), L"sec");
-    EXPECT_EQ(jl::os::readProfileString(L"S", L"k", file, 0), L"");
-
-    const std::wstring wide = folder_.write(L"wide.ini", utf16(L"[S]\r\nk=\u0416\r\n", false));
-    ASSERT_TRUE(jl::os::writeProfileString(L"S", L"j", L"\u00e9", wide));
-    EXPECT_EQ(contents(L"wide.ini").substr(0, 2), "\xFF\xFE");
-    EXPECT_EQ(jl::os::readProfileString(L"S", L"k", wide, 256), L"\u0416");
-    EXPECT_EQ(jl::os::readProfileString(L"S", L"j", wide, 256), L"\u00e9");
-}
-
 TEST_F(ProfileFileTest, FailsWithoutChangingAnything) {
     EXPECT_FALSE(jl::os::writeProfileString(L"S", L"k", L"v", folder_.path(L"missing/app.ini")));
     const std::wstring file = folder_.path(L"app.ini");

@@ -8,7 +8,6 @@
 
 #include "jvm/class_path.h"
 #include "jvm/jvm_options.h"
-#include "jvm/redirection.h"
 #include "jvm/vm_parameters.h"
 #include "os/os.h"
 #include "support/messages.h"
@@ -259,37 +258,6 @@ TEST_F(JvmOptionsTest, EmptyClassPathReportsAndProducesNothing) {
     EXPECT_FALSE(settings.outputAppend || settings.errorAppend);
 }
 
-TEST_F(JvmOptionsTest, EmbeddedJarAloneIsAClassPath) {
-    LaunchSettings settings;
-    settings.embeddedJar = true;
-    JvmOptions jvm;
-    Strings arguments;
-    ASSERT_TRUE(buildJvmOptionsFrom(settings, exe(), kFourGigabytes, jvm, arguments));
-    EXPECT_EQ(jvm.options, narrow({L"-Djava.class.path=" + exe()}));
-}
-
-// The file names of the redirection, beside the class path's files.
-using RedirectionNamesTest = ClassPathTest;
-
-TEST_F(RedirectionNamesTest, NamesThatMeanOneFile) {
-    LaunchSettings settings;
-    settings.outputFile = at(L"logs/out_%yyyy%.log");
-    settings.errorFile = at(L"logs/err.log");
-    const RedirectionNames names = expandRedirectionNames(settings, os::LocalTime{2024, 3, 2, 5});
-    EXPECT_EQ(names.output, at(L"logs/out_2024.log"));
-    EXPECT_EQ(names.error, at(L"logs/err.log"));
-
-    // Files that are not there yet are told apart by their full paths (which Windows
-    // normalises, without regard to case); existing ones by their identity.
-    EXPECT_FALSE(namesSameFile(at(L"logs/x.log"), at(L"logs/y.log")));
-#ifdef _WIN32
-    EXPECT_TRUE(namesSameFile(at(L"logs/new.log"), at(L"LOGS/../logs/NEW.LOG")));
-#endif
-    folder_.write(L"logs/x.log", "x");
-    EXPECT_TRUE(namesSameFile(at(L"logs/x.log"), at(L"logs/../logs/./x.log")));
-    EXPECT_FALSE(namesSameFile(at(L"logs/x.log"), at(L"logs/y.log")));
-}
-
 #ifdef _WIN32
 const wchar_t kJvm[] = L"C:\\Java\\jre\\bin\\client\\jvm.dll";
 #else
@@ -329,63 +297,6 @@ TEST(LibraryPathTest, ComposesFoldersAndSearchPath) {
     EXPECT_EQ(composeSearchPath(L"", kJvm), L"%PATH%:/usr/lib/jvm/j17/bin");
     EXPECT_EQ(composeSearchPath(L"/opt/tools", kJvm), L"/opt/tools:%PATH%:/usr/lib/jvm/j17/bin");
     EXPECT_EQ(composeSearchPath(L"\\opt\\tools;", kJvm), L"/opt/tools:%PATH%:/usr/lib/jvm/j17/bin");
-#endif
-}
-
-// The process environment is changed for real, and restored afterwards.
-class EnvironmentTest : public ::testing::Test {
-protected:
-#ifdef _WIN32
-    const std::wstring pathName_ = L"Path";
-#else
-    const std::wstring pathName_ = L"PATH";
-#endif
-    void SetUp() override { hadPath_ = os::getEnvironment(pathName_, savedPath_); }
-    void TearDown() override {
-        if (hadPath_) os::setEnvironment(pathName_, savedPath_);
-    }
-    bool hadPath_ = false;
-    std::wstring savedPath_;
-};
-
-TEST_F(EnvironmentTest, PublishesRuntimeExtendsPathAndExpandsTheLibraryPath) {
-#ifdef _WIN32
-    const std::wstring home = L"C:\\Java\\jre", path = L"old;C:\\Java\\jre\\bin";
-    const std::wstring libraryBefore = L"native;", libraryAfter = L";.;old;C:\\Java\\jre\\lib";
-#else
-    const std::wstring home = L"/usr/lib/jvm/j17", path = L"old:/usr/lib/jvm/j17/bin";
-    const std::wstring libraryBefore = L"native:", libraryAfter = L":.:old:/usr/lib/jvm/j17/lib";
-#endif
-    ASSERT_TRUE(os::setEnvironment(pathName_, L"old"));
-    LaunchSettings settings;
-    JvmOptions jvm;
-    prepareJvmEnvironment(settings, kJvm, jvm);
-    EXPECT_TRUE(jvm.options.empty());  // no "Library Path", no option
-    std::wstring value;
-    EXPECT_TRUE(os::getEnvironment(L"KV_JVM_PATH", value) && value == kJvm) << u8(value);
-    EXPECT_TRUE(os::getEnvironment(L"KV_JVM_HOME", value) && value == home) << u8(value);
-    EXPECT_TRUE(os::getEnvironment(pathName_, value) && value == path) << u8(value);
-
-    // The executable's folder and Path as it was go into the option.
-    ASSERT_TRUE(os::setEnvironment(pathName_, L"old"));
-    settings.libraryPath = L"native";
-    prepareJvmEnvironment(settings, kJvm, jvm);
-    std::wstring folder;
-    uint32_t error = 0;
-    ASSERT_TRUE(os::modulePath(folder, error));
-    folder.erase(folder.rfind(kSep) + 1);
-    const std::wstring option = L"-Djava.library.path=" + libraryBefore + folder + libraryAfter;
-    EXPECT_EQ(jvm.options, std::vector<std::string>{os::toThreadAnsi(option)});
-}
-
-TEST(OsMemoryTest, ReportsMemory) {
-    const os::MemoryStatus memory = os::memoryStatus();
-    EXPECT_GT(memory.totalPhysical, 0u);
-    EXPECT_GT(memory.availableVirtual, 0u);
-#if defined(_WIN64) || !defined(_WIN32)
-    // A 64-bit process has far more than 4 GB of address space, which only the
-    // extended status reports.
-    EXPECT_GT(memory.availableVirtual, 4ull << 30);
 #endif
 }
 

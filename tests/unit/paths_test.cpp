@@ -101,23 +101,6 @@ TEST(PathsTest, ClassifiesRoots) {
     }
 }
 
-TEST(PathsTest, PrefixesOnlyLongPaths) {
-    const std::wstring base = native(L"/data/");
-    const std::wstring shortPath = base + std::wstring(kLongPathLength - 1 - base.size(), L'x');
-    const std::wstring longPath = base + std::wstring(300, L'x');
-    ASSERT_EQ(kLongPathLength - 1, shortPath.size());
-    EXPECT_EQ(u8(shortPath), u8(withLongPathPrefix(shortPath)));
-#ifdef _WIN32
-    const std::wstring edge = shortPath + L'x';
-    EXPECT_EQ(u8(L"\\\\?\\" + edge), u8(withLongPathPrefix(edge)));
-    EXPECT_EQ(u8(L"\\\\?\\" + longPath), u8(withLongPathPrefix(longPath)));
-    const std::wstring prefixed = L"\\\\?\\" + longPath;
-    EXPECT_EQ(u8(prefixed), u8(withLongPathPrefix(prefixed)));
-#else
-    EXPECT_EQ(u8(longPath), u8(withLongPathPrefix(longPath)));
-#endif
-}
-
 // --- PE images ---------------------------------------------------------------------
 
 using test_pe::kMachineAmd64;

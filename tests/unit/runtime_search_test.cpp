@@ -19,7 +19,6 @@
 #include "support/messages.h"
 #include "support/text.h"
 #include "temp_folder.h"
-#include "trace_capture.h"
 
 namespace jl {
 namespace {
@@ -71,8 +70,6 @@ struct FakeEntry {
     std::wstring home;
     bool hasHome = true;
     bool unreadableName = false;
-    // Values of a vendor's entry, by their location below it ("hotspot\MSI\Path").
-    std::map<std::wstring, std::wstring> values = {};
 };
 
 class FakeRegistry : public RuntimeRegistry {
@@ -100,32 +97,6 @@ public:
         return true;
     }
     void closeRoot() override { current_ = nullptr; }
-
-    // The vendors' keys, by "HKLM\" or "HKCU\" and their path.
-    bool vendorKeys = false;
-    std::map<std::wstring, std::vector<FakeEntry>> keys;
-    bool hasVendorKeys() const override { return vendorKeys; }
-    std::wstring describeKey(RegistryHive hive, const std::wstring& path) const override {
-        return (hive == RegistryHive::CurrentUser ? L"HKCU\\" : L"HKLM\\") + path;
-    }
-    bool openKey(RegistryHive hive, const std::wstring& path) override {
-        opened.push_back(describeKey(hive, path));
-        const auto it = keys.find(opened.back());
-        current_ = it == keys.end() ? nullptr : &it->second;
-        return current_ != nullptr;
-    }
-    bool entryValue(const std::wstring& name, const std::wstring& below, const std::wstring& valueName,
-                    std::wstring& value) override {
-        for (const FakeEntry& entry : *current_) {
-            if (entry.name != name) continue;
-            const auto it = entry.values.find(below.empty() ? valueName : below + L"\\" + valueName);
-            if (it == entry.values.end()) return false;
-            value = it->second;
-            return true;
-        }
-        ADD_FAILURE() << "no entry " << u8(name);
-        return false;
-    }
 
 private:
     std::vector<FakeEntry>* current_ = nullptr;
@@ -431,53 +402,6 @@ TEST_F(RuntimeSearchTest, SourcesAreTriedInTheirOrder) {
     EXPECT_EQ(u8(search(s)), u8(exeFolder + L"jre" + kSep + kClient));
 }
 
-TEST_F(RuntimeSearchTest, RelativeFoldersAreTakenFromTheExecutablesFolderNotTheCurrentOne) {
-    // A document's folder as the current folder, with a planted runtime in every place
-    // a relative probe would reach.
-    const std::wstring planted = makeRuntime(temp, L"documents",
-                                             {kClient, kServer, std::wstring(L"rt") + kSep + kServer});
-    fs::current_path(fs::path(planted));
-    LaunchSettings s = settingsWith();
-    EXPECT_EQ(u8(search(s)), "prompt");
-    EXPECT_EQ(script.shown, 1);
-
-    temp.write(std::wstring(L"app") + kSep + kClient, "");
-    EXPECT_EQ(u8(search(s)), u8(exeFolder + kClient));
-
-    s.jrePath = L"rt";
-    temp.write(std::wstring(L"app") + kSep + L"rt" + kSep + kServer, "");
-    s.jvmType = JvmType::Server;
-    EXPECT_EQ(u8(search(s)), u8(exeFolder + L"rt" + kSep + kServer));
-
-    // Without the executable's folder nothing relative is probed at all.
-    environment.executableFolderKnown = false;
-    environment.executableFolder.clear();
-    EXPECT_EQ(u8(search(s)), "prompt");
-}
-
-TEST_F(RuntimeSearchTest, TheSixtyFourBitViewIsAskedOnlyForThePairedLauncher) {
-    FakeRegistry wide;
-    const std::wstring rt64 = makeRuntime(temp, L"rt64", {kServer});
-    wide.roots[kJavaSoftJre] = {{L"17", rt64}};
-    environment.wideView = &wide;
-    LaunchSettings s = settingsWith(L"server");
-
-    EXPECT_EQ(u8(search(s)), "prompt");
-    EXPECT_TRUE(wide.opened.empty());
-
-    s.pairProduct = L"jlaunch64.exe";
-    EXPECT_EQ(u8(search(s)), u8(rt64 + kServer));
-    EXPECT_TRUE(result.startPairedLauncher);
-
-    // A candidate in the default view ends the registry search there.
-    const std::wstring rt32 = makeRuntime(temp, L"rt32", {kServer});
-    registry.roots[kJavaSoftJre] = {{L"1.8", rt32}};
-    wide.opened.clear();
-    EXPECT_EQ(u8(search(s)), u8(rt32 + kServer));
-    EXPECT_FALSE(result.startPairedLauncher);
-    EXPECT_TRUE(wide.opened.empty());
-}
-
 TEST_F(RuntimeSearchTest, ThePromptComesLastWithTheMessageOfTheType) {
     makeRuntime(temp, L"client-only", {kClient});
     registry.roots[kJavaSoftJre] = {{L"1.8", temp.path(L"client-only")}};
@@ -504,7 +428,7 @@ TEST_F(RuntimeSearchTest, ThePromptComesLastWithTheMessageOfTheType) {
     EXPECT_EQ(u8(search(settingsWith())), "failed");
 }
 
-TEST_F(RuntimeSearchTest, LibrariesOfAnotherMachineGoToThePairedLauncherFromEverySource) {
+TEST_F(RuntimeSearchTest, LibrariesOfAnotherMachineGoToThePairedLauncher) {
     const std::string amd64Bytes = test_pe::peImageText(kMachineAmd64);
     struct Case {
         std::string content;
@@ -529,21 +453,14 @@ TEST_F(RuntimeSearchTest, LibrariesOfAnotherMachineGoToThePairedLauncherFromEver
         EXPECT_EQ(u8(search(unpaired)), u8(folder + kClient));
         EXPECT_FALSE(result.startPairedLauncher);
     }
+    // A runtime the user chose is handed on alike.
     registry.roots.clear();
     environment.ownMachine = kMachineI386;
-    temp.write(std::wstring(L"app") + kSep + kClient, amd64Bytes);
-    EXPECT_EQ(u8(search(s)), u8(exeFolder + kClient));
-    EXPECT_TRUE(result.startPairedLauncher) << "bundled runtime";
-    s.jrePath = exeFolder;
-    EXPECT_TRUE(findRuntimeIn(s, environment, result) && result.startPairedLauncher) << "configured folder";
-
     script.confirm = true;
     script.folder = makeRuntime(temp, L"chosen64", {kClient}, amd64Bytes);
     script.library = script.folder + kClient;
-    s.jrePath.clear();
-    fs::remove(fs::path(exeFolder + kClient));
     EXPECT_EQ(u8(search(s)), u8(script.library));
-    EXPECT_TRUE(result.startPairedLauncher) << "chosen by the user";
+    EXPECT_TRUE(result.startPairedLauncher);
 }
 
 TEST(ReleaseFileTest, ReadsTheKeysAndRecognisesTheIbmFamily) {
@@ -570,64 +487,6 @@ TEST(ReleaseFileTest, ReadsTheKeysAndRecognisesTheIbmFamily) {
     }
 }
 
-#ifndef _WIN32
-TEST(InstalledRuntimesTest, FoldersWithReleaseFilesAreListedOnceUnderTheirRoot) {
-    TempFolder temp;
-    const std::wstring jvm = temp.path(L"jvm");
-    temp.write(L"jvm/jdk-17/release", "JAVA_VERSION=\"17.0.15\"\nIMPLEMENTOR=\"Debian\"\n");
-    temp.write(L"jvm/jdk-17/bin/javac", "");
-    temp.write(L"jvm/jdk-17/lib/server/libjvm.so", "");
-    temp.write(L"jvm/jdk8/release", "JAVA_VERSION=\"1.8.0_151\"\n");
-    temp.write(L"jvm/jdk8/bin/javac", "");
-    temp.write(L"jvm/jdk8/jre/lib/amd64/server/libjvm.so", "");
-    temp.write(L"jvm/semeru-jre/release", "JAVA_VERSION=\"11.0.2\"\nJVM_VARIANT=\"Openj9\"\n");
-    temp.write(L"jvm/semeru-jre/lib/server/libjvm.so", "");
-    temp.write(L"jvm/plain-jre/release", "JAVA_VERSION=\"21\"\n");
-    temp.write(L"jvm/plain-jre/lib/server/libjvm.so", "");
-    temp.write(L"jvm/no-release/lib/server/libjvm.so", "");
-    temp.write(L"jvm/.hidden/release", "JAVA_VERSION=\"99\"\n");
-    fs::create_directory_symlink("jdk-17", fs::path(jvm) / "a-java-17-alias");
-    fs::create_directories(fs::path(temp.path(L"other")));
-    fs::create_directory_symlink(fs::path(jvm) / "plain-jre", fs::path(temp.path(L"other")) / "plain");
-
-    const std::vector<InstalledRuntime> found = scanInstalledRuntimes({jvm, temp.path(L"other"), temp.path(L"none")});
-    std::vector<std::string> seen;
-    for (const InstalledRuntime& r : found) {
-        seen.push_back(u8(r.name) + (r.kind == RuntimeKind::Jdk ? " jdk " : " jre ") + (r.ibmFamily ? "ibm " : "") +
-                       u8(r.runtimeFolder.substr(jvm.size())));
-    }
-    // "a-java-17-alias" comes first by name and stands for jdk-17, under its real path.
-    const std::vector<std::string> expected = {
-        "17.0.15 jdk /jdk-17/", "1.8.0_151 jdk /jdk8/jre/", "21 jre /plain-jre/", "11.0.2 jre ibm /semeru-jre/"};
-    EXPECT_EQ(seen, expected);
-
-    const std::unique_ptr<RuntimeRegistry> registry = runtimeRegistryOver({jvm});
-    RuntimeCandidate selected;
-    ASSERT_TRUE(searchRegistry(*registry, settingsWith(L"", L"", L"", L"1.8", L"1.8"), selected));
-    EXPECT_EQ(u8(selected.runtimeFolder), u8(jvm + L"/jdk8/jre/"));
-    EXPECT_EQ(u8(findJvmLibrary(selected.runtimeFolder, JvmType::Server)),
-              u8(jvm + L"/jdk8/jre/lib/amd64/server/libjvm.so"));
-    ASSERT_TRUE(searchRegistry(*registry, settingsWith(L"", L"only_JRE"), selected));
-    EXPECT_EQ(u8(selected.runtimeFolder), u8(jvm + L"/plain-jre/"));
-    ASSERT_TRUE(searchRegistry(*registry, settingsWith(L"", L"", L"ibm"), selected));
-    EXPECT_EQ(u8(selected.runtimeFolder), u8(jvm + L"/semeru-jre/"));
-    EXPECT_EQ(selected.provider, RuntimeProvider::Ibm);
-    EXPECT_FALSE(searchRegistry(*registry, settingsWith(L"", L"", L"jrockit"), selected));
-}
-#endif
-
-// --- the vendors' keys -------------------------------------------------------------------
-
-const std::wstring kAdoptiumJdk = L"HKLM\\Software\\Eclipse Adoptium\\JDK\\";
-const std::wstring kAdoptOpenJdk = L"HKLM\\Software\\AdoptOpenJDK\\JDK\\";
-const std::wstring kZuluUser = L"HKCU\\Software\\Azul Systems\\Zulu\\";
-const std::wstring kJavaSoftJdkKey = L"HKLM\\Software\\JavaSoft\\JDK\\";
-
-FakeEntry vendorEntry(const std::wstring& name, const std::wstring& location, const std::wstring& folder) {
-    FakeEntry entry{name, L""};
-    entry.values[location] = folder;
-    return entry;
-}
 
 const VendorRegistration& registrationOf(const std::wstring& path) {
     for (const VendorRegistration& r : kVendorRegistrations) {
@@ -659,67 +518,6 @@ TEST(VendorRegistrationTest, TheEntrysNameTellsTheKindWhereTheKeyDoesNot) {
     }
 }
 
-TEST_F(RuntimeSearchTest, VendorEntriesTakeVersionFolderKindAndFamilyFromTheirRuntime) {
-    registry.vendorKeys = true;
-    const std::wstring jdkMarker = std::wstring(L"jre") + kSep + kMarker;
-    const std::wstring jdkServer = std::wstring(L"jre") + kSep + kServer;
-    const std::wstring zulu17 = makeRuntime(temp, L"zulu17", {kServer});
-    temp.write(std::wstring(L"zulu17") + kSep + L"release",
-               "JAVA_VERSION=\"17.0.9\"\nIMPLEMENTOR=\"Azul Systems, Inc.\"\n");
-    const std::wstring zulu8jre = makeRuntime(temp, L"zulu8jre", {kClient});
-    const std::wstring jdk8 = makeRuntime(temp, L"jdk8", {jdkMarker, jdkServer});
-    temp.write(std::wstring(L"jdk8") + kSep + L"release", "JAVA_VERSION=\"1.8.0_392\"\n");
-    const std::wstring hotspot = makeRuntime(temp, L"hotspot", {kServer});
-    const std::wstring openj9 = makeRuntime(temp, L"openj9", {kServer});
-    const std::wstring gone = temp.path(L"uninstalled");
-
-    registry.keys[kZuluUser] = {vendorEntry(L"zulu-17", L"InstallationPath", zulu17),
-                                vendorEntry(L"zulu-8-jre", L"InstallationPath", zulu8jre)};
-    registry.keys[kJavaSoftJdkKey] = {vendorEntry(L"1.8", L"JavaHome", jdk8.substr(0, jdk8.size() - 1)),
-                                      vendorEntry(L"21", L"JavaHome", gone)};
-    FakeEntry both = vendorEntry(L"11.0.20.1", L"hotspot\\MSI\\Path", hotspot);
-    both.values[L"hotspot\\EXE\\Path"] = hotspot;  // one runtime, listed twice
-    both.values[L"openj9\\MSI\\Path"] = openj9;
-    registry.keys[kAdoptOpenJdk] = {both};
-
-    std::vector<RuntimeCandidate> list;
-    const LaunchSettings any = settingsWith(L"", L"", L"any");
-    for (const RegistryHive hive : {RegistryHive::LocalMachine, RegistryHive::CurrentUser}) {
-        for (const VendorRegistration& r : kVendorRegistrations) {
-            searchVendorRegistration(registry, hive, r, any, kMachineI386, list);
-        }
-    }
-    std::vector<std::string> listed;
-    for (const RuntimeCandidate& c : list) {
-        listed.push_back(u8(c.runtimeFolder) + " " + u8(formatVersion(c.version)) +
-                         (c.provider == RuntimeProvider::Ibm ? " IBM" : ""));
-    }
-    // A JDK through its jre folder, versions from the release file or else the entry's name.
-    EXPECT_EQ(listed, (std::vector<std::string>{u8(jdk8 + L"jre" + kSep) + " 1.8.0.392", u8(hotspot) + " 11.0.20.1",
-                                                u8(openj9) + " 11.0.20.1 IBM", u8(zulu17) + " 17.0.9",
-                                                u8(zulu8jre) + " 8.0"}));
-
-    // Kinds and families as the settings want them.
-    EXPECT_EQ(u8(search(settingsWith())), u8(zulu17 + kServer));
-    EXPECT_EQ(u8(search(settingsWith(L"", L"only_JRE"))), u8(zulu8jre + kClient));
-    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"", L"", L"1.8"))), u8(jdk8 + jdkServer));
-    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"favor_ibm", L"", L"11.0.20"))), u8(openj9 + kServer));
-    EXPECT_TRUE(result.ibmFamily);
-    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"", L"", L"11.0.20"))), u8(hotspot + kServer));
-    EXPECT_FALSE(result.ibmFamily);
-    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"ibm", L"", L"11.0.20"))), u8(openj9 + kServer));
-    // Without a release file the name is the version as written: "zulu-8-jre" is 8,
-    // above a maximum of 1.8.
-    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"", L"8", L"8"))), u8(zulu8jre + kClient));
-    // favor_JDK prefers the JDK 8 to the newer Zulu JRE.
-    registry.keys.erase(kAdoptOpenJdk);
-    EXPECT_EQ(u8(search(settingsWith(L"", L"favor_JDK"))), u8(zulu17 + kServer));
-    registry.keys[kZuluUser].erase(registry.keys[kZuluUser].begin());
-    EXPECT_EQ(u8(search(settingsWith(L"", L"favor_JDK"))), u8(jdk8 + jdkServer));
-    EXPECT_EQ(u8(search(settingsWith(L"", L"favor_JRE"))), u8(zulu8jre + kClient));
-    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"", L"", L"", L"1.8"))), u8(jdk8 + jdkServer));
-}
-
 TEST_F(RuntimeSearchTest, ThePairedLauncherIsNeitherThisLauncherNorOneThatWasPairedItself) {
     const std::wstring rt64 = makeRuntime(temp, L"rt64", {kClient}, test_pe::peImageText(kMachineAmd64));
     registry.roots[kJavaSoftJre] = {{L"17", rt64}};
@@ -746,54 +544,6 @@ TEST_F(RuntimeSearchTest, ThePairedLauncherIsNeitherThisLauncherNorOneThatWasPai
     environment.wideView = &wide;
     EXPECT_EQ(u8(search(s)), u8(rt64 + kClient));
     EXPECT_FALSE(result.startPairedLauncher);
-}
-
-// --- the trace ------------------------------------------------------------------------------
-
-void expectTraced(const testing::TraceCapture& capture, const std::vector<std::wstring>& lines) {
-    const std::string text = capture.text();
-    for (const std::wstring& line : lines) {
-        EXPECT_NE(text.find(u8(line)), std::string::npos) << u8(line) << "\nin:\n" << text;
-    }
-}
-
-TEST_F(RuntimeSearchTest, TheTraceNamesEveryProbeAndWhyEachRuntimeWasDroppedOrTaken) {
-    const std::wstring jre17 = makeRuntime(temp, L"jre17", {kClient});
-    const std::wstring empty = makeRuntime(temp, L"empty", {});
-    registry.roots[kJavaSoftJre] = {
-        {L"1.5.0_22", jre17}, {L"1.6.0_46", jre17, false}, {L"1.6.0_47", empty}, {L"1.7.0_80", jre17},
-    };
-    registry.vendorKeys = true;
-    registry.keys[kAdoptiumJdk] = {vendorEntry(L"17.0.2.8", L"hotspot\\MSI\\Path", empty)};
-    testing::TraceCapture capture;
-    LaunchSettings s = settingsWith(L"", L"", L"", L"1.6", L"", L"1.9");
-    s.jrePath = temp.path(L"configured");
-    EXPECT_EQ(u8(search(s)), u8(jre17 + kClient));
-    expectTraced(capture, {
-        L"runtime: JRE Path: no JVM library for JVM Type default in " + s.jrePath,
-        L"runtime: runtime beside the executable: no JVM library",
-        L"runtime: " + std::wstring(kJavaSoftJre) + L":",
-        L"runtime:   entry \"1.5.0_22\": version 1.5.0.22 below Minimum Version 1.6, dropped",
-        L"runtime:   entry \"1.6.0_46\": no JavaHome, dropped",
-        L"runtime:   entry \"1.6.0_47\": no JVM library, dropped",
-        L"runtime:   entry \"1.7.0_80\": kept, 1.7.0.80 at " + jre17,
-        L"runtime: Preferred versions item \"1.9\" matches no candidate",
-        L"runtime: selected the first in order: 1.7.0.80 at " + jre17,
-    });
-
-    // The vendors' keys when the older roots give nothing, and the user last.
-    capture.clear();
-    s.jrePath.clear();
-    registry.roots.clear();
-    EXPECT_EQ(u8(search(s)), "prompt");
-    expectTraced(capture, {
-        L"runtime: HKLM\\Software\\JavaSoft\\JDK\\: absent",
-        L"runtime:   entry \"17.0.2.8\" (hotspot\\MSI\\Path): JDK of JavaSoft in " + empty +
-            L", version 17.0.2.8 (from the entry's name)",
-        L"runtime:   entry \"17.0.2.8\": no hotspot\\EXE\\Path",
-        L"runtime:   entry \"17.0.2.8\" (hotspot\\MSI\\Path): no JVM library for JVM Type default, dropped",
-        L"runtime: the prompt ended without a runtime",
-    });
 }
 
 }  // namespace

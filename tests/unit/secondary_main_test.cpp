@@ -94,34 +94,53 @@ TEST_F(SecondaryMainTest, EachFormIsAnsweredOnceAtItsMoment) {
 }
 
 // Without the class, the method or the argument array there is no reply: the failure is
-// described and the thread leaves. A name outside ASCII reaches FindClass in modified UTF-8.
-TEST_F(SecondaryMainTest, NoReplyWhenTheLaunchCannotBeMade) {
+// described and the thread leaves. A name outside ASCII reaches FindClass in modified
+// UTF-8. A virtual machine that takes no thread any more cannot serve the launch, and one
+// whose shutdown has begun would answer and then lose it: either is answered -1 at once,
+// with nothing called and nothing reported.
+TEST_F(SecondaryMainTest, ALaunchThatCannotBeMadeIsNotAnsweredOrAnsweredNotServed) {
     struct Case {
         const wchar_t* forwardedClass;
         const char* fail;
+        const char* shuttingDown;
         std::vector<std::string> order;
     };
     const Case cases[] = {
-        {L"app/Records", "", {"AttachCurrentThread", "FindClass app/Records", "ExceptionDescribe"}},
-        {L"app/Gr\u00fc\u00dfe", "",
-         {"AttachCurrentThread", "FindClass app/Gr\xC3\xBC\xC3\x9F" "e", "ExceptionDescribe"}},
-        {L"app/Missing", "", {"AttachCurrentThread", "FindClass app/Missing", "ExceptionDescribe"}},
-        {L"app/SecondaryInt", "NewObjectArray:2",
+        {L"app/Records", "", "", {"AttachCurrentThread", "FindClass app/Records", "ExceptionDescribe"}},
+        {L"app/Gr\u00fc\u00dfe", "", "", {"AttachCurrentThread", "FindClass app/Gr\xC3\xBC\xC3\x9F" "e", "ExceptionDescribe"}},
+        {L"app/Missing", "", "", {"AttachCurrentThread", "FindClass app/Missing", "ExceptionDescribe"}},
+        {L"app/SecondaryInt", "NewObjectArray:2", "",
          {"AttachCurrentThread", "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of NewObjectArray"}},
+        {L"app/SecondaryVoid", "", "1", {"AttachCurrentThread", "launcher: reply -1"}},
+        {L"app/SecondaryInt", "", "1", {"AttachCurrentThread", "launcher: reply -1"}},
+        {L"app/SecondaryVoid", "AttachCurrentThread", "", {"launcher: reply -1"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(os::toUtf8(c.forwardedClass));
+        SCOPED_TRACE(::testing::Message() << os::toUtf8(c.forwardedClass) << " " << c.fail << c.shuttingDown);
         control("TESTJVM_FAIL", c.fail);
+        control("TESTJVM_SHUTTING_DOWN", c.shuttingDown);
         forwarded.mainClass = c.forwardedClass;
         forwarded.arguments = {L"x"};
         run(L"app/Records");
         EXPECT_FALSE(forwardedReturned);
-        EXPECT_EQ(count("launcher: reply"), 0u);
+        const bool answered = c.order.back() == "launcher: reply -1";
+        EXPECT_EQ(count("launcher: reply"), answered ? 1u : 0u);
         EXPECT_EQ(count("secondaryMain "), 0u);
+        if (answered) EXPECT_EQ(count("ExceptionDescribe"), 0u);
+        if (answered) EXPECT_EQ(count("GetStaticMethodID " + os::toUtf8(c.forwardedClass)), 0u);
         std::vector<std::string> order = c.order;
-        order.push_back("DetachCurrentThread");
+        if (*c.fail != 'A') order.push_back("DetachCurrentThread");
         expectInOrder(order);
     }
+    control("TESTJVM_SHUTTING_DOWN", "");
+
+    // The same launch once the virtual machine has been destroyed, or without one.
+    control("TESTJVM_FAIL", "");
+    clearLog();
+    EXPECT_FALSE(runSecondaryMain(lastVm, forwarded, kReply));
+    expectInOrder({"AttachCurrentThread refused", "launcher: reply -1"});
+    EXPECT_FALSE(runSecondaryMain(nullptr, forwarded, kReply));
+    EXPECT_EQ(count("launcher: reply -1"), 2u);
 }
 
 TEST_F(SecondaryMainTest, AThreadThatStaysInTheVirtualMachineIsNotDetached) {
@@ -134,46 +153,6 @@ TEST_F(SecondaryMainTest, AThreadThatStaysInTheVirtualMachineIsNotDetached) {
     const int main = position("main app/SecondaryVoid args=0");
     ASSERT_GT(main, reply);
     EXPECT_EQ(position("DetachCurrentThread", reply), position("DetachCurrentThread", main));
-}
-
-// A virtual machine that takes no thread any more (it refuses, or it is gone) cannot serve
-// the launch: the second instance is told so at once instead of waiting for this process.
-// A virtual machine whose shutdown has begun would answer and then lose the launch: it is
-// answered -1 and neither form is called.
-TEST_F(SecondaryMainTest, NothingIsHandedToAVirtualMachineThatShutsDown) {
-    control("TESTJVM_SHUTTING_DOWN", "1");
-    for (const wchar_t* mainClass : {L"app/SecondaryVoid", L"app/SecondaryInt"}) {
-        SCOPED_TRACE(os::toUtf8(mainClass));
-        clearLog();
-        forwarded.mainClass = mainClass;
-        run(mainClass);
-        EXPECT_FALSE(forwardedReturned);
-        EXPECT_EQ(count("launcher: reply"), 1u);
-        EXPECT_TRUE(logged("launcher: reply -1"));
-        EXPECT_EQ(count("GetStaticMethodID " + os::toUtf8(mainClass) + " secondaryMain"), 0u);
-        EXPECT_EQ(count("ExceptionDescribe"), 0u) << "the refused hook is no failure to report";
-        expectInOrder({"AttachCurrentThread", "launcher: reply -1", "DetachCurrentThread"});
-    }
-    control("TESTJVM_SHUTTING_DOWN", "");
-}
-
-TEST_F(SecondaryMainTest, AThreadTheVirtualMachineDoesNotTakeIsAnsweredNotServed) {
-    forwarded.mainClass = L"app/SecondaryVoid";
-    control("TESTJVM_FAIL", "AttachCurrentThread");
-    run(L"app/SecondaryVoid");
-    control("TESTJVM_FAIL", "");
-    EXPECT_FALSE(forwardedReturned);
-    EXPECT_EQ(count("launcher: reply"), 1u);
-    EXPECT_TRUE(logged("launcher: reply -1"));
-    EXPECT_EQ(count("FindClass app/SecondaryVoid"), 0u);
-
-    // The same launch once the virtual machine has been destroyed, or without one.
-    clearLog();
-    EXPECT_FALSE(runSecondaryMain(lastVm, forwarded, kReply));
-    expectInOrder({"AttachCurrentThread refused", "launcher: reply -1"});
-    EXPECT_EQ(count("launcher: reply"), 1u);
-    EXPECT_FALSE(runSecondaryMain(nullptr, forwarded, kReply));
-    EXPECT_EQ(count("launcher: reply -1"), 2u);
 }
 
 }  // namespace

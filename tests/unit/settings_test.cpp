@@ -9,6 +9,7 @@
 #include "os/os.h"
 #include "support/messages.h"
 #include "temp_folder.h"
+#include "trace_capture.h"
 
 namespace jl {
 namespace {
@@ -53,6 +54,33 @@ TEST(SettingsStore, FileReplacesAndPlusSectionExtends) {
         std::wstring ini = dir.write(L"s" + std::to_wstring(n++) + L".ini", c.file);
         EXPECT_EQ(storeOf(ini, c.embedded).readString(kJre, kVmp), c.expected) << "case " << n - 1;
     }
+}
+
+// The trace names where each value came from, and never shows one of the embedded layer.
+TEST(SettingsStore, TheTraceNamesEachValuesSourceAndHidesTheEmbeddedText) {
+    TempFolder dir;
+    const std::wstring ini = dir.write(L"tool.ini",
+                                       "[Java Runtime Environment]\r\nMinimum Version=11\r\n"
+                                       "[Java Runtime Environment+]\r\nVirtual Machine Parameters=-Dvisible=1\r\n");
+    const SettingsStore store(IniFile(ini), EmbeddedSettings::parse(L"[Java Runtime Environment]\r\n"
+                                                                    L"Main Class=com.secret.Main\r\n"
+                                                                    L"Virtual Machine Parameters=-Dsecret=1\r\n"
+                                                                    L"Minimum Version=1.4.2\r\n"));
+    testing::TraceCapture capture;
+    EXPECT_EQ(store.readString(kJre, L"Minimum Version"), L"11");
+    EXPECT_EQ(store.readString(kJre, L"Main Class"), L"com.secret.Main");
+    EXPECT_EQ(store.readString(kJre, L"Virtual Machine Parameters"), L"-Dsecret=1 -Dvisible=1");
+    EXPECT_EQ(store.readString(kJre, L"JVM Type"), L"");
+
+    const std::string text = capture.text();
+    for (const char* line : {"settings: [Java Runtime Environment] Minimum Version = \"11\" (settings file)",
+                        "settings: [Java Runtime Environment] Main Class: the embedded value (not shown)",
+                        "Virtual Machine Parameters: the embedded value (not shown), extended by "
+                        "[Java Runtime Environment+] \"-Dvisible=1\"",
+                        "settings: [Java Runtime Environment] JVM Type: not set"}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\nin:\n" << text;
+    }
+    for (const char* hidden : {"secret", "1.4.2"}) EXPECT_EQ(text.find(hidden), std::string::npos) << text;
 }
 
 TEST(IniFile, ValuesOfAnyLengthComeOutWhole) {
