@@ -124,35 +124,5 @@ TEST_F(FilesTest, StopsAtAFolderThatCannotBeCreated) {
 #endif
 }
 
-TEST_F(FilesTest, RemovesEmptyFoldersAndFindsInLongPaths) {
-    write(L"full/f.txt");
-    fs::create_directories(fs::path(at(L"empty")));
-    EXPECT_TRUE(removeFolder(at(L"empty")));
-    EXPECT_FALSE(exists(at(L"empty")));
-    EXPECT_FALSE(removeFolder(at(L"full")));
-    EXPECT_TRUE(exists(at(L"full/f.txt")));
-    EXPECT_FALSE(removeFolder(at(L"missing")));
-
-    // Folders nested deep enough that their path is longer than the platform's short limit.
-    std::vector<std::wstring> chain;
-    std::wstring deep = temp_.path();
-    while (deep.size() < 300) {
-        deep += kSep + std::wstring(40, L'd');
-        ASSERT_EQ(0u, os::createDirectory(withLongPathPrefix(deep))) << u8(deep);
-        chain.push_back(deep);
-    }
-    const std::wstring file = deep + kSep + L"f.txt";
-    std::ofstream(fs::path(withLongPathPrefix(file))) << "x";
-    FileFinder finder;
-    ASSERT_TRUE(finder.search(file)) << file.size();
-    EXPECT_EQ(u8(withLongPathPrefix(deep)), u8(finder.root()));
-    finder.close();
-    fs::remove(fs::path(withLongPathPrefix(file)));
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        EXPECT_TRUE(removeFolder(*it)) << it->size();
-        EXPECT_FALSE(fileExists(withLongPathPrefix(*it)));
-    }
-}
-
 }  // namespace
 }  // namespace jl

@@ -36,46 +36,6 @@ TEST(ParseColourText, ReadsRedGreenBlueOrRejects) {
     }
 }
 
-// The value's bytes as the registry stores a string: UTF-16 LE, with the terminator
-// when `terminated`.
-std::vector<uint8_t> storedValue(const std::wstring& text, bool terminated = true) {
-    std::vector<uint8_t> bytes;
-    for (wchar_t c : text) {
-        bytes.push_back(static_cast<uint8_t>(c & 0xFF));
-        bytes.push_back(static_cast<uint8_t>((c >> 8) & 0xFF));
-    }
-    if (terminated) bytes.insert(bytes.end(), {0, 0});
-    return bytes;
-}
-
-TEST(ParseColourValue, OnlyShortTerminatedStringsAreRead) {
-    struct Case {
-        const char* what;
-        bool isString;
-        std::vector<uint8_t> data;
-        LinkColour expected;  // kUnchanged: refused
-    };
-    std::vector<uint8_t> odd = storedValue(L"0,0,128");
-    odd.push_back(0);
-    const Case cases[] = {
-        {"dark blue", true, storedValue(L"0,0,128"), 0x800000u},  // red in the low byte
-        {"eleven characters and the terminator", true, storedValue(L"255,255,255"), rgbColour(255, 255, 255)},
-        {"thirteen units with the terminator", true, storedValue(L"255,255,2550"), kUnchanged},
-        {"not terminated", true, storedValue(L"0,0,128", false), kUnchanged},
-        {"not a string type", false, storedValue(L"0,0,128"), kUnchanged}, {"empty", true, {}, kUnchanged},
-        {"only the terminator", true, storedValue(L""), kUnchanged}, {"a trailing odd byte", true, odd, 0x800000u},
-        {"nothing after the second comma", true, storedValue(L"0,0,"), kUnchanged},
-    };
-    for (const Case& c : cases) {
-        LinkColour colour = kUnchanged;
-        EXPECT_EQ(parseColourValue(c.isString, c.data.data(), c.data.size(), colour), c.expected != kUnchanged)
-            << c.what;
-        EXPECT_EQ(colour, c.expected) << c.what;
-    }
-    LinkColour colour = kUnchanged;
-    EXPECT_FALSE(parseColourValue(true, nullptr, 8, colour));
-}
-
 TEST(PlaceLinkRect, FollowsTheTextAlignment) {
     const LinkRect client{0, 0, 101, 16};
     const LinkRect measured{0, 0, 40, 13};

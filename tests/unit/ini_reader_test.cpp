@@ -1,5 +1,6 @@
-// The portable settings-file reader and writer, and the platform's profile functions on
-// real files (the Linux implementation natively, the Windows one under Wine).
+// The portable settings-file writer, and the platform's profile functions on real files
+// (the Linux implementation natively, the Windows one under Wine). How the reader reads is
+// compared with the Windows profile functions themselves in win32/.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -38,92 +39,6 @@ std::string utf16(const std::wstring& text, bool bigEndian) {
         }
     }
     return out;
-}
-
-struct LookupCase {
-    const char* what;
-    std::wstring text;
-    std::wstring section;
-    std::wstring key;
-    std::wstring expected;
-};
-
-TEST(IniReaderTest, LookupFollowsTheProfileRules) {
-    const std::wstring dup = L"[A]\r\nx=1\r\nx=2\r\nflag\r\nflag=on\r\n[B]\r\ny=2\r\n[a]\r\ny=3\r\n";
-    const std::wstring brackets = L"[S] ; note\r\nk=1\r\n[a]b]\r\nk=2\r\n[[x]]\r\nk=3\r\n"
-                                  L"[a=b]\r\nk=4\r\n[Open\r\nk=5\r\n";
-    const std::wstring nulls = L"[S\0X]\r\nk=1\r\n[S]\r\nk=2\r\n[T]\r\nk\0z=1\r\nv=ab\0cd\r\n"
-                               L"q=\"ab\0c\"\r\nr=\"ab\"\0c\r\nb \0=1\r\n"s;
-    const std::wstring longValue(100000, L'x');
-    const std::vector<LookupCase> cases = {
-        {"ASCII case is ignored", L"[Java Runtime]\r\nMin Version=1.8\r\n", L"JAVA runtime", L"min VERSION", L"1.8"},
-        {"other letters keep their case", L"[S\u00e9]\r\nK\u00c9=1\r\n", L"S\u00c9", L"K\u00c9", L""},
-        {"only ASCII folded", L"[S\u00e9]\r\nK\u00c9=1\r\n", L"s\u00e9", L"k\u00c9", L"1"},
-        {"first key wins", dup, L"A", L"x", L"1"}, {"entry without value hides a later one", dup, L"A", L"flag", L""},
-        {"later section of the same name is not searched", dup, L"A", L"y", L""},
-        {"other section", dup, L"B", L"y", L"2"},
-        {"blanks around names and values", L"  [ S ]  \r\n \t k \v = \f v  w \x1a\r\n", L"S", L"k", L"v  w"},
-        {"blanks around requested names", L"[S]\r\nk=v\r\n", L"\t S\x1a", L" k\r", L"v"},
-        {"no-break space is no blank", L"[S]\r\nk\u00a0=\u00a0v\r\n", L"S", L"k\u00a0", L"\u00a0v"},
-        {"comment line is an entry", L"[S]\r\n; k=1\r\nk=2\r\n;c=3\r\n", L"S", L";c", L"3"},
-        {"comment does not hide a key", L"[S]\r\n; k=1\r\nk=2\r\n;c=3\r\n", L"S", L"k", L"2"},
-        {"header with text after it", brackets, L"S", L"k", L"1"},
-        {"header name up to the last bracket", brackets, L"a]b", L"k", L"2"},
-        {"nested brackets", brackets, L"[x]", L"k", L"3"}, {"equals sign in a header", brackets, L"a=b", L"k", L"4"},
-        {"unclosed header is an entry", brackets, L"Open", L"k", L""},
-        {"entries before the first header", L"k=0\r\n[]\r\nk=1\r\n[S]\r\nk=2\r\n", L" ", L"k", L"0"},
-        {"CR line ends", L"[S]\rA=1\rB=2", L"S", L"B", L"2"}, {"LF line ends", L"[S]\nA=1\nB=2\n", L"S", L"B", L"2"},
-        {"mixed line ends", L"[S]\n\rA=1\r\r\nB=2", L"S", L"B", L"2"},
-        {"equals sign in a value", L"[S]\r\nk=a=b\r\n", L"S", L"k", L"a=b"},
-        {"empty key name", L"[S]\r\n  =  v\r\n", L"S", L"", L"v"},
-        {"inner blanks of names count", L"[S]\r\na b=c\r\n", L"S", L"a  b", L""},
-        {"section name ends at a null", nulls, L"S", L"k", L"1"}, {"key name ends at a null", nulls, L"T", L"k", L"1"},
-        {"value ends at a null", nulls, L"T", L"v", L"ab"},
-        {"quote rule after the null cut", nulls, L"T", L"q", L"\"ab"},
-        {"quotes before a null", nulls, L"T", L"r", L"ab"},
-        {"blank before a null stays in the name", nulls, L"T", L"b", L""},
-        {"requested name ends at a null", nulls, L"T", L"k\0zz"s, L"1"},
-        {"very long value", L"[S]\r\nk=" + longValue + L"\r\n", L"S", L"k", longValue},
-        {"empty text", L"", L"S", L"k", L""},
-    };
-    for (const LookupCase& c : cases) {
-        EXPECT_EQ(jl::lookupProfileString(c.text, c.section, c.key), c.expected) << c.what;
-    }
-}
-
-TEST(IniReaderTest, OnePairOfMatchingQuotesIsRemoved) {
-    const std::vector<std::pair<std::wstring, std::wstring>> cases = {
-        {L"\"abc\"", L"abc"},      {L"'abc'", L"abc"},       {L"\"abc'", L"\"abc'"},
-        {L"\"", L"\""},            {L"''", L""},             {L"\" a \"", L" a "},
-        {L"\"a\"b\"", L"a\"b"},    {L"x\"a\"", L"x\"a\""},   {L"\"\"abc\"\"", L"\"abc\""},
-        {L"  \"abc\"  ", L"abc"},  {L"\"abc", L"\"abc"},
-    };
-    for (const auto& [value, expected] : cases) {
-        EXPECT_EQ(jl::lookupProfileString(L"[S]\r\nk=" + value + L"\r\n", L"S", L"k"), expected) << value;
-    }
-}
-
-TEST(IniReaderTest, DecodesEveryFormOfFile) {
-    const std::vector<std::tuple<const char*, std::string, std::wstring>> cases = {
-        {"UTF-8 with mark", "\xEF\xBB\xBFk=\xC3\xA9\xF0\x9F\x98\x80", L"k=\u00e9\U0001F600"},
-        {"UTF-16 LE with mark", utf16(L"k=\u00e9\U0001F600", false), L"k=\u00e9\U0001F600"},
-        {"UTF-16 BE with mark", utf16(L"k=\u00e9", true), L"k=\u00e9"},
-        {"odd last byte of UTF-16", utf16(L"k=v", false) + "A", L"k=v"}, {"mark alone", "\xFF\xFE", L""},
-        {"UTF-8 without mark", "k=\xC3\xA9", L"k=\u00e9"},
-        {"not UTF-8: code page 1252", "k=\xE9\x80\x81\x9F", L"k=\u00e9\u20ac\u0081\u0178"},
-        {"half a mark", "\xEF\xBB", L"\u00ef\u00bb"}, {"second mark is text", "\xEF\xBB\xBF\xEF\xBB\xBFk", L"\uFEFFk"},
-        {"UTF-16 without mark is 8-bit text", "k\0=\0v\0"s, L"k\0=\0v\0"s},
-        {"surrogate: last byte starts over", "\xEF\xBB\xBF\xED\xA0\x80", L"\uFFFD\uFFFD"},
-        {"above U+10FFFF", "\xEF\xBB\xBF\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD"},
-        {"overlong", "\xEF\xBB\xBF\xC0\xAF\xE0\x80\xAF", L"\uFFFD\uFFFD\uFFFD\uFFFD"},
-        {"broken sequence before ASCII", "\xEF\xBB\xBF\xE2\x82|\xE0\x9F" "A", L"\uFFFD|\uFFFDA"},
-        {"short sequence at the end takes the rest", "\xEF\xBB\xBF" "a\xF4\x8F" "A", L"a\uFFFD"},
-        {"invalid lead bytes", "\xEF\xBB\xBF\x80\xF5\xFF", L"\uFFFD\uFFFD\uFFFD"},
-    };
-    for (const auto& [what, bytes, expected] : cases) {
-        EXPECT_EQ(jl::decodeProfileFile(bytesOf(bytes)), expected) << what;
-    }
-    EXPECT_EQ(jl::lookupProfileString(jl::decodeProfileFile(bytesOf(utf16(L"[S]\r\nk=v", false).substr(2))), L"S", L"k"), L"");
 }
 
 TEST(IniReaderTest, TruncatesToTheBufferLessItsNull) {

@@ -101,43 +101,23 @@ TEST_F(JavaHostTest, EachLaunchMakesItsCallsInOrderAndReportsOnce) {
         {L"app/Records", L"jvm", "missing", "", "", 0, L"", 1, 0, {"FindClass app/Records", "main app/Records"}, {"ExceptionDescribe"}},
         {L"app/Records", L"jvm", "nomethod", "", "", 0, L"", 1, 0, {"FindClass app/Records", "main app/Records"}, {"ExceptionDescribe"}},
         {L"app/Records", L"jvm", "null", "", "", 0, L"", 1, 0, {"FindClass app/Records", "main app/Records"}, {"ExceptionDescribe"}},
-        // Creation failures, each explained; nothing to destroy.
-        {L"app/Records", L"jvm", "", "", "-1", 1, noVm + L"unknown.\n", 0, 0, {}, {"DestroyJavaVM"}},
-        {L"app/Records", L"jvm", "", "", "-2", 1, noVm + L"thread detached from VM.\n", 0, 0, {}, {"DestroyJavaVM"}},
-        {L"app/Records", L"jvm", "", "", "-3", 1, noVm + L"JNI version error.\n", 0, 0, {}, {"DestroyJavaVM"}},
+        // Creation failures, each explained; nothing to destroy. (The end-to-end tests under
+        // Wine go through every result and the failures before main one by one.)
         {L"app/Records", L"jvm", "", "", "-4", 1, noVm + L"not enough memory.\n", 0, 0, {}, {"DestroyJavaVM"}},
-        {L"app/Records", L"jvm", "", "", "-5", 1, noVm + L"VM already created.\n", 0, 0, {}, {"DestroyJavaVM"}},
-        {L"app/Records", L"jvm", "", "", "-6", 1, noVm + L"invalid arguments.\n", 0, 0, {}, {"DestroyJavaVM"}},
         {L"app/Records", L"jvm", "", "", "-7", 1, noVm + L".\n", 0, 0, {}, {"DestroyJavaVM"}},
-        // Failures before main: reported once, then the thread leaves and destroys. The
-        // configured name reaches the message, not its bytes read through a code page; a
+        // Failures before main: reported once, then the thread leaves and destroys; a
         // missing main is told in words even when the VM described nothing.
-        {L"app/Fehlt\u20ac", L"jvm_nohelper", "", "", "", 1, L"Could not find the main class app/Fehlt\u20ac.\n", 0, 0,
-         {"ExceptionDescribe java.lang.NoClassDefFoundError: app/Fehlt\xE2\x82\xAC", "DetachCurrentThread", kDestroyed},
-         {"main "}},
-        {L"app/NoMain", L"jvm", "", "", "", 1, kNoMain, 0, 0,
-         {"ExceptionDescribe java.lang.NoSuchMethodError: main", "DetachCurrentThread", kDestroyed}, {"main "}},
         {L"app/NoMainQuiet", L"jvm", "", "", "", 1, kNoMain, 0, 0, {"DetachCurrentThread", kDestroyed},
          {"main ", "ExceptionDescribe"}},
-        {L"app/BadInit", L"jvm", "", "", "", 1, L"", 0, 0,
-         {"ExceptionDescribe java.lang.ExceptionInInitializerError: static initializer of app.BadInit threw",
-          "DetachCurrentThread", kDestroyed},
-         {"main "}},
-        {L"app/Records", L"jvm", "", "NewObjectArray", "", 1, L"", 0, 0,
-         {"ExceptionDescribe java.lang.OutOfMemoryError: injected failure of NewObjectArray", kDestroyed}, {"main "}},
         {L"app/Records", L"jvm_nohelper", "", "GetStringUTFChars", "", 1, L"", 0, 0,
          {"ExceptionDescribe java.lang.OutOfMemoryError: injected failure of GetStringUTFChars", kDestroyed}, {"main "}},
         // After main was entered, an exception it or an instance main's constructor throws
         // stays pending until the thread leaves, where the VM reports it as uncaught; with
         // the trace off its text is never read. A failed detach still destroys.
-        {L"app/Throws", L"jvm", "", "", "", 0, L"", 1, 1,
-         {"main app/Throws", "DetachCurrentThread", "uncaught java.lang.IllegalStateException: thrown by app.Throws",
-          "DestroyJavaVM on-creating-thread=yes"},
-         {"GetMethodID java/lang/IllegalStateException toString"}},
         {L"app/BadConstructor", L"jvm", "", "", "", 0, L"", 1, 1,
          {"NewObject app/BadConstructor", "DetachCurrentThread",
           "uncaught java.lang.IllegalStateException: thrown by the constructor of app.BadConstructor", "DestroyJavaVM"},
-         {"CallVoidMethodV main"}},
+         {"CallVoidMethodV main", "GetMethodID java/lang/IllegalStateException toString"}},
         {L"app/Records", L"jvm", "", "DetachCurrentThread", "", 1, L"", 1, 0,
          {"main app/Records args=6", "DestroyJavaVM on-creating-thread=yes attached=yes"}, {}},
         // A helper that says how main is to be called (Java 25) is obeyed; an instance
@@ -179,26 +159,6 @@ TEST_F(JavaHostTest, EachLaunchMakesItsCallsInOrderAndReportsOnce) {
         EXPECT_EQ(splashCloseCalls, c.splashCloses);
         expectInOrder(c.order);
         for (const std::string& line : c.absent) EXPECT_FALSE(loggedStarting(line)) << line;
-    }
-}
-
-TEST_F(JavaHostTest, LibraryProblemsAreReported) {
-    const std::wstring missing = folder_.path(L"no-such") + os::kPathSeparator + L"jvm.lib";
-    const std::wstring noEntry = L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n";
-    const std::tuple<std::wstring, std::wstring, const char*> cases[] = {
-        {missing, L"Failed to load Java VM library: " + missing + L" (errno = 126).\n",
-         "jvm: JVM library not loaded, error 126"},
-        {testing::testJvmPath(L"jvm_nocreate"), noEntry, "jvm: no JNI entry points"},
-        {testing::testJvmPath(L"jvm_nodefaults"), noEntry, "jvm: no JNI entry points"},
-    };
-    for (const auto& [path, message, traced] : cases) {
-        shownMessages.clear();
-        JavaHost host;
-        testing::TraceCapture capture;
-        EXPECT_FALSE(host.loadJvmLibrary(path));
-        EXPECT_NE(capture.text().find(traced), std::string::npos) << capture.text();
-        EXPECT_EQ(shownMessages, std::vector<std::wstring>{message});
-        EXPECT_EQ(host.runJavaThread(launch_, jvm_), 1) << "nothing runs after a failed load";
     }
 }
 

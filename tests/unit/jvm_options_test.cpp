@@ -126,27 +126,6 @@ protected:
     testing::TempFolder folder_;
 };
 
-#ifdef _WIN32
-const wchar_t kAbsoluteEntry[] = L"C:\\ext\\x.jar";
-#else
-const wchar_t kAbsoluteEntry[] = L"/ext/x.jar";
-#endif
-
-TEST_F(ClassPathTest, ExecutableWildcardAndAbsoluteEntries) {
-    folder_.write(L"lib/a.jar", "a");
-    folder_.write(L"lib/b.jar", "b");
-    folder_.write(L"lib/notes.txt", "n");
-    folder_.write(L"lib/sub/x.jar", "x");
-    // The absolute entry is passed on unchecked, though it does not exist.
-    const std::wstring value = std::wstring(L"\\lib\\*.jar;\\lib\\s*;") + kAbsoluteEntry;
-    Strings list = entries(buildClassPath(value, true, exe()));
-    ASSERT_EQ(list.size(), 5u);
-    EXPECT_EQ(list[0], exe());
-    // The matches in the order the directory search returns them; "*" matches folders too.
-    std::sort(list.begin() + 1, list.begin() + 3);
-    EXPECT_EQ(list, (Strings{exe(), at(L"lib/a.jar"), at(L"lib/b.jar"), at(L"lib/sub"), kAbsoluteEntry}));
-}
-
 TEST_F(ClassPathTest, RelativeEntriesAreBesideTheExecutable) {
     folder_.write(L"a.jar", "a");
     folder_.write(L"lib/c.jar", "c");
@@ -210,29 +189,6 @@ TEST_F(JvmOptionsTest, OptionsInOrderWithStackSizeAndCmd) {
     EXPECT_EQ(jvm.javaThreadStackSize, 524288u);
     EXPECT_EQ(arguments, (Strings{L"first", L"-a", L"b c"}));
     EXPECT_TRUE(reports().empty());
-}
-
-TEST_F(JvmOptionsTest, StackSizeAfterRewriting) {
-    struct Case {
-        const wchar_t* parameters;
-        uint32_t stackSize;
-    };
-    const Case cases[] = {
-        {L"-Xss10P", 419430u * 1024},  // rewritten to kilobytes first
-        {L"-Xss5G", 0},                // too large: the default applies, the option is passed on
-        {L"-Xss1m -Xss2m", 2097152},   // the last one counts
-    };
-    folder_.write(L"a.jar", "a");
-    for (const Case& c : cases) {
-        LaunchSettings settings;
-        settings.classPath = L"a.jar";
-        settings.vmParameters = c.parameters;
-        JvmOptions jvm;
-        Strings arguments;
-        ASSERT_TRUE(buildJvmOptionsFrom(settings, exe(), kFourGigabytes, jvm, arguments));
-        EXPECT_EQ(jvm.javaThreadStackSize, c.stackSize) << u8(c.parameters);
-        EXPECT_EQ(jvm.options.size(), 1 + splitVmParameters(c.parameters).size()) << u8(c.parameters);
-    }
 }
 
 TEST_F(JvmOptionsTest, EmptyClassPathReportsAndProducesNothing) {

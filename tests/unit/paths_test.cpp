@@ -22,23 +22,6 @@ std::wstring native(std::wstring path) {
 
 std::string u8(const std::wstring& s) { return os::toUtf8(s); }
 
-TEST(PathsTest, StripsTrailingComponents) {
-    struct Case {
-        std::wstring path;
-        int count;
-        std::wstring expected;
-    };
-    const std::vector<Case> cases = {
-        {L"C:/jre/bin/client/jvm.dll", 2, L"C:/jre/bin"}, {L"C:/jre/bin/client/jvm.dll", 3, L"C:/jre"},
-        {L"C:/jre/", 1, L"C:/jre"}, {L"jvm.dll", 2, L"jvm.dll"}, {L"a/b", 5, L"a"},
-        {L"/opt/jdk/lib/server/libjvm.so", 3, L"/opt/jdk"}, {L"any/path", 0, L"any/path"}, {L"", 1, L""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(u8(native(c.expected)), u8(stripPathComponents(native(c.path), c.count)))
-            << u8(c.path) << " minus " << c.count;
-    }
-}
-
 TEST(PathsTest, SplitsIntoRootAndComponents) {
     struct Case {
         std::wstring path;

@@ -1,5 +1,6 @@
-// The runtime search over fabricated runtime folders and an in-memory registry. The
-// Windows registry itself is tested in win32/.
+// The runtime search over fabricated runtime folders and an in-memory registry: the
+// probes, the filters and the order of candidates. How the settings choose among
+// registered runtimes is played against the Windows registry under Wine (win32/).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -68,32 +69,24 @@ LaunchSettings settingsWith(const std::wstring& jvmType = L"", const std::wstrin
 struct FakeEntry {
     std::wstring name;
     std::wstring home;
-    bool hasHome = true;
-    bool unreadableName = false;
 };
 
 class FakeRegistry : public RuntimeRegistry {
 public:
     std::map<std::wstring, std::vector<FakeEntry>> roots;
-    std::vector<std::wstring> opened;
 
     bool openRoot(const RegistryRoot& root) override {
-        opened.push_back(root.path);
         const auto it = roots.find(root.path);
         current_ = it == roots.end() ? nullptr : &it->second;
         return current_ != nullptr;
     }
     SubkeyStatus entryName(uint32_t index, std::wstring& name) override {
         if (current_ == nullptr || index >= current_->size()) return SubkeyStatus::End;
-        if ((*current_)[index].unreadableName) return SubkeyStatus::Unreadable;
         name = (*current_)[index].name;
         return SubkeyStatus::Found;
     }
-    bool javaHome(uint32_t index, const std::wstring& name, std::wstring& home) override {
-        const FakeEntry& entry = (*current_)[index];
-        EXPECT_EQ(u8(entry.name), u8(name));
-        if (!entry.hasHome) return false;
-        home = entry.home;
+    bool javaHome(uint32_t index, const std::wstring&, std::wstring& home) override {
+        home = (*current_)[index].home;
         return true;
     }
     void closeRoot() override { current_ = nullptr; }
@@ -198,16 +191,6 @@ TEST(FindJvmLibraryTest, ProbesTheCandidatesOfEachTypeInOrder) {
     }
 }
 
-TEST(BundledRuntimeTest, MarkerBesideTheExecutableOrInItsJreFolderElseTheExecutablesFolder) {
-    TempFolder temp;
-    const std::wstring top = makeRuntime(temp, L"a", {kMarker, std::wstring(L"jre") + kSep + kMarker});
-    EXPECT_EQ(u8(bundledRuntimeFolder(top)), u8(top));
-    const std::wstring inJre = makeRuntime(temp, L"b", {std::wstring(L"jre") + kSep + kMarker});
-    EXPECT_EQ(u8(bundledRuntimeFolder(inJre)), u8(inJre + L"jre" + kSep));
-    const std::wstring none = makeRuntime(temp, L"c", {kClient});
-    EXPECT_EQ(u8(bundledRuntimeFolder(none)), u8(none));
-}
-
 TEST(RegistryFilterTest, BoundsAreInclusiveAndOpenBoundsDoNotBound) {
     struct Case {
         const wchar_t* minimum;
@@ -263,13 +246,19 @@ RuntimeCandidate candidate(const wchar_t* version, bool preferred = false, bool 
 }
 
 TEST(CandidateOrderTest, IsTheStableOrderOfPreferenceServerAndVersion) {
-    // Ties keep their enumeration order, so the result is what a stable sort by the
-    // same rule gives, for every combination of the settings that take part.
+    // The rule written out: a favoured provider's runtime first when both kinds are
+    // searched, a server JVM first under favor_server, then the newer version. Ties keep
+    // their enumeration order, so the result is what a stable sort by the rule gives.
     std::mt19937 random(7);
     const wchar_t* const versions[] = {L"1.6", L"1.7.0_80", L"1.8", L"1.8.0_151", L"17", L"jre"};
     for (const wchar_t* type : {L"", L"favor_server"}) {
         for (const wchar_t* source : {L"", L"only_JRE"}) {
             const LaunchSettings s = settingsWith(type, source);
+            const auto rule = [&](const RuntimeCandidate& a, const RuntimeCandidate& b) {
+                if (!*source && a.isPreferred != b.isPreferred) return a.isPreferred;
+                if (*type && a.isServer != b.isServer) return a.isServer;
+                return compareVersions(a.version, b.version) > 0;
+            };
             for (int round = 0; round < 50; ++round) {
                 std::vector<RuntimeCandidate> list;
                 for (int i = 0; i < static_cast<int>(random() % 12); ++i) {
@@ -277,8 +266,7 @@ TEST(CandidateOrderTest, IsTheStableOrderOfPreferenceServerAndVersion) {
                                              (L"f" + std::to_wstring(i)).c_str()));
                 }
                 std::vector<RuntimeCandidate> expected = list;
-                std::stable_sort(expected.begin(), expected.end(),
-                                 [&](const RuntimeCandidate& a, const RuntimeCandidate& b) { return goesBefore(a, b, s); });
+                std::stable_sort(expected.begin(), expected.end(), rule);
                 orderCandidates(list, s);
                 ASSERT_EQ(list.size(), expected.size());
                 for (size_t i = 0; i < list.size(); ++i) {
@@ -312,64 +300,6 @@ TEST(CandidateOrderTest, PreferredVersionsPickFromTheOrderedList) {
     EXPECT_EQ(selectCandidate(empty, settingsWith()), nullptr);
 }
 
-// More choices the settings make among registered runtimes are tested against the Windows
-// registry under Wine (win32/registry_search_test.cpp).
-TEST_F(RuntimeSearchTest, RegistryRootsAreFilteredProbedAndOrdered) {
-    const std::wstring jre16 = makeRuntime(temp, L"jre16", {kClient});
-    const std::wstring jre17 = makeRuntime(temp, L"jre17", {kClient});
-    const std::wstring jre18 = makeRuntime(temp, L"jre18", {kClient, kServer});
-    const std::wstring jdk16 = makeRuntime(temp, L"jdk16", {std::wstring(L"jre") + kSep + kServer});
-    registry.roots[kRegistryRoots[0].path] = {{L"1.6.0_10", jdk16}};
-    registry.roots[kJavaSoftJre] = {
-        {L"1.5.0_22", jre16},
-        {std::wstring(300, L'x'), jre18, true, true},  // a name that cannot be read hides nothing
-        {L"1.6.0_45", L"", true},                       // "JavaHome" empty: skipped
-        {L"1.6.0_46", jre16, false},                     // no "JavaHome": skipped
-        {L"1.6.0_47", temp.path(L"missing")},           // no library: skipped
-        {L"1.7.0_80", jre17.substr(0, jre17.size() - 1)}, {L"1.8.0_151", jre18},
-    };
-    std::vector<RuntimeCandidate> list;
-    const LaunchSettings bounded = settingsWith(L"", L"", L"", L"1.6", L"1.7");
-    searchRegistryRoot(registry, kRegistryRoots[1], bounded, list);
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(u8(list[0].runtimeFolder), u8(jre17));
-    EXPECT_EQ(u8(search(bounded)), u8(jre17 + kClient));
-
-    // favor_server: the JDK's server JVM goes before the newer JRE, which the JavaSoft
-    // JRE keys probe client first; alone, that JRE yields its server JVM in the end.
-    EXPECT_EQ(u8(search(settingsWith(L"favor_server"))), u8(jdk16 + L"jre" + kSep + kServer));
-    EXPECT_EQ(u8(search(settingsWith(L"favor_server", L"only_JRE"))), u8(jre18 + kServer));
-
-    // Only the roots of the wanted kinds are opened.
-    registry.opened.clear();
-    EXPECT_EQ(u8(search(settingsWith(L"", L"only_JRE"))), u8(jre18 + kClient));
-    EXPECT_EQ(registry.opened, std::vector<std::wstring>{kJavaSoftJre});
-    registry.opened.clear();
-    EXPECT_EQ(u8(search(settingsWith(L"", L"Only_JRE"))), "prompt");
-    EXPECT_TRUE(registry.opened.empty());
-}
-
-// A favoured provider of a wanted kind goes first; without one the newest runtime does.
-TEST_F(RuntimeSearchTest, TheFavouredProviderGoesFirst) {
-    const std::wstring sun = makeRuntime(temp, L"sun", {kClient});
-    const std::wstring jrockit = makeRuntime(temp, L"jrockit", {kClient});
-    const std::wstring jrockitJdk = makeRuntime(temp, L"jrockit-jdk", {std::wstring(L"jre") + kSep + kClient});
-    const std::wstring ibm = makeRuntime(temp, L"ibm", {kClient});
-    registry.roots[kJavaSoftJre] = {{L"1.6", sun}};
-    registry.roots[kRegistryRoots[2].path] = {{L"1.7", jrockit}};
-    registry.roots[kRegistryRoots[3].path] = {{L"1.5", jrockitJdk}};
-    registry.roots[kRegistryRoots[4].path] = {{L"1.8", ibm}};
-    const std::tuple<const wchar_t*, const wchar_t*, std::wstring> cases[] = {
-        {L"", L"", sun},         {L"", L"unknown", sun},     {L"", L"favor_sun", sun},
-        {L"", L"any", ibm},      {L"", L"favor_ibm", ibm},   {L"", L"ibm", ibm},
-        {L"", L"jrockit", jrockit}, {L"", L"favor_jrockit", jrockit},
-        {L"favor_JDK", L"jrockit", jrockitJdk + L"jre" + kSep}};
-    for (const auto& [source, provider, expected] : cases) {
-        EXPECT_EQ(u8(search(settingsWith(L"", source, provider))), u8(expected + kClient)) << u8(provider);
-        EXPECT_EQ(result.ibmFamily, expected == ibm) << u8(provider);
-    }
-}
-
 // The release file, of the JDK above a "jre" folder too.
 TEST_F(RuntimeSearchTest, TheReleaseFileMarksARuntimeFoundOutsideTheIbmRootAsIbm) {
     const std::wstring semeru = makeRuntime(temp, L"semeru", {std::wstring(L"jre") + kSep + kClient});
@@ -400,6 +330,15 @@ TEST_F(RuntimeSearchTest, SourcesAreTriedInTheirOrder) {
     makeRuntime(temp, L"jdk", {std::wstring(L"jre") + kSep + kClient});
     s.jrePath = temp.path(L"jdk");
     EXPECT_EQ(u8(search(s)), u8(exeFolder + L"jre" + kSep + kClient));
+    // A relative one is taken from the executable's folder, never from the current one
+    // (a document's folder could plant a runtime there): without the executable's folder
+    // it is passed over.
+    registry.roots.clear();
+    s.jrePath = L"rt";
+    fs::current_path(fs::path(makeRuntime(temp, L"documents", {std::wstring(L"rt") + kSep + kClient})));
+    environment.executableFolderKnown = false;
+    environment.executableFolder.clear();
+    EXPECT_EQ(u8(search(s)), "prompt");
 }
 
 TEST_F(RuntimeSearchTest, ThePromptComesLastWithTheMessageOfTheType) {
@@ -426,41 +365,6 @@ TEST_F(RuntimeSearchTest, ThePromptComesLastWithTheMessageOfTheType) {
 
     environment.prompt = MissingRuntimePrompt();
     EXPECT_EQ(u8(search(settingsWith())), "failed");
-}
-
-TEST_F(RuntimeSearchTest, LibrariesOfAnotherMachineGoToThePairedLauncher) {
-    const std::string amd64Bytes = test_pe::peImageText(kMachineAmd64);
-    struct Case {
-        std::string content;
-        uint16_t ownMachine;
-        bool paired;
-    };
-    const Case cases[] = {
-        {amd64Bytes, kMachineI386, true}, {test_pe::peImageText(kMachineI386), kMachineI386, false},
-        {"text", kMachineI386, false},    {amd64Bytes, kMachineAmd64, false},
-        {test_pe::peImageText(kMachineI386), kMachineAmd64, true},
-    };
-    LaunchSettings s = settingsWith();
-    s.pairProduct = L"jlaunch64.exe";
-    LaunchSettings unpaired = settingsWith();
-    for (const Case& c : cases) {
-        TempFolder caseTemp;
-        const std::wstring folder = makeRuntime(caseTemp, L"rt", {kClient}, c.content);
-        registry.roots[kJavaSoftJre] = {{L"1.8", folder}};
-        environment.ownMachine = c.ownMachine;
-        EXPECT_EQ(u8(search(s)), u8(folder + kClient));
-        EXPECT_EQ(result.startPairedLauncher, c.paired) << "registry, machine " << c.ownMachine;
-        EXPECT_EQ(u8(search(unpaired)), u8(folder + kClient));
-        EXPECT_FALSE(result.startPairedLauncher);
-    }
-    // A runtime the user chose is handed on alike.
-    registry.roots.clear();
-    environment.ownMachine = kMachineI386;
-    script.confirm = true;
-    script.folder = makeRuntime(temp, L"chosen64", {kClient}, amd64Bytes);
-    script.library = script.folder + kClient;
-    EXPECT_EQ(u8(search(s)), u8(script.library));
-    EXPECT_TRUE(result.startPairedLauncher);
 }
 
 TEST(ReleaseFileTest, ReadsTheKeysAndRecognisesTheIbmFamily) {

@@ -99,15 +99,6 @@ TEST(IniFile, ValuesOfAnyLengthComeOutWhole) {
     }
 }
 
-TEST(LaunchSettings, SingleValues) {
-    EXPECT_EQ(interpretJvmType(L"server"), JvmType::Server);
-    EXPECT_EQ(interpretJvmType(L"favor_server"), JvmType::FavorServer);
-    EXPECT_EQ(interpretJvmType(L"Server"), JvmType::Default);
-    EXPECT_EQ(interpretMainClass(L"com.example.app.Main"), L"com/example/app/Main");
-    EXPECT_TRUE(isYesIgnoringCase(L"YES"));
-    EXPECT_FALSE(isYesIgnoringCase(L"y"));
-}
-
 std::wstring lastShownText;
 int recordBox(void*, const std::wstring& text) {
     lastShownText = text;
@@ -198,26 +189,6 @@ TEST_F(ReadLaunchSettings, JrePathComesFromThePerUserFileWhenItExists) {
     ASSERT_TRUE(read(ini + "[Application]\r\nApplication Type=service\r\n", u));
     EXPECT_TRUE(u.isService);
     EXPECT_EQ(u.jrePath, L"from-store");
-}
-
-TEST(SettingsPaths, SettingsFileBesideTheExecutable) {
-    std::wstring path;
-#ifdef _WIN32
-    ASSERT_TRUE(settingsFilePathFor(L"C:\\Apps\\tool.exe", path));
-    EXPECT_EQ(path, L"C:\\Apps\\tool.ini");
-    // The last "." of the whole path counts, even in a folder name.
-    ASSERT_TRUE(settingsFilePathFor(L"C:\\Apps.old\\tool", path));
-    EXPECT_EQ(path, L"C:\\Apps.ini");
-    EXPECT_FALSE(settingsFilePathFor(L"C:\\Apps\\tool", path));
-#else
-    ASSERT_TRUE(settingsFilePathFor(L"/opt/apps/tool", path));
-    EXPECT_EQ(path, L"/opt/apps/tool.ini");
-    ASSERT_TRUE(settingsFilePathFor(L"/opt/apps.old/tool", path));
-    EXPECT_EQ(path, L"/opt/apps.old/tool.ini");
-    ASSERT_TRUE(settingsFilePathFor(L"/opt/apps/tool.bin", path));
-    EXPECT_EQ(path, L"/opt/apps/tool.ini");
-#endif
-    EXPECT_EQ(productFolderName(L"a\\b?c\"d|e>f<g:h/i*j k"), L"abcdefghij k");
 }
 
 }  // namespace

@@ -12,12 +12,9 @@
 
 #include "config/launch_settings.h"
 #include "os/os.h"
-#include "temp_folder.h"
 
 namespace jl {
 namespace {
-
-using testing::TempFolder;
 
 TEST(SplashSelection, PlanFromImagePreferenceLibraryAndPlatform) {
     struct Case {
@@ -41,19 +38,6 @@ TEST(SplashSelection, PlanFromImagePreferenceLibraryAndPlatform) {
         EXPECT_EQ(plan.tryNative, c.tryNative) << c.image << " " << c.preferNative << c.libraryFound << c.hasOwnWindow;
         EXPECT_EQ(plan.ownWindow, c.ownWindow) << c.image << " " << c.preferNative << c.libraryFound << c.hasOwnWindow;
     }
-}
-
-TEST(SplashSelection, NativeLibraryIsLookedForTwoFoldersAboveTheJvm) {
-#ifdef _WIN32
-    const std::wstring jvmFile = L"rt\\bin\\client\\jvm.dll", libraryFolder = L"rt\\bin\\";
-#else
-    const std::wstring jvmFile = L"rt/lib/server/libjvm.so", libraryFolder = L"rt/lib/";
-#endif
-    TempFolder folder;
-    const std::wstring jvm = folder.write(jvmFile, "");
-    EXPECT_EQ(findNativeSplashLibrary(jvm), L"");
-    const std::wstring library = folder.write(libraryFolder + kNativeSplashLibraryName, "");
-    EXPECT_EQ(findNativeSplashLibrary(jvm), library);
 }
 
 // --- the native splash over fake entries ---------------------------------------------
