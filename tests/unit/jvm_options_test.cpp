@@ -96,6 +96,7 @@ TEST(VmParametersTest, ParsesStackSize) {
         {L"12:", 12},         // a ":" as the unit character is no unit
         // Sizes that do not fit in 32 bits leave the virtual machine's default.
         {L"5G", 0}, {L"4g", 0}, {L"4194304k", 0}, {L"4294967296", 0}, {L"99999999999999999999999k", 0},
+        {L"18446744073709551621", 0},  // 2^64 + 5: no wrap to 5
         // Not parseable.
         {L"", 0}, {L"k", 0}, {L"x1m", 0}, {L"1:2m", 0},
     };
