@@ -67,8 +67,9 @@ protected:
     JvmOptions jvm_;
 };
 
-// Every way a launch goes, from creation to DestroyJavaVM: the result, the one message
-// shown, the calls in their order and the calls that must not happen.
+// Ways a launch goes that the end-to-end tests do not take, from creation to
+// DestroyJavaVM: the result, the one message shown, the calls in their order and the
+// calls that must not happen.
 TEST_F(JavaHostTest, EachLaunchMakesItsCallsInOrderAndReportsOnce) {
     struct Case {
         const wchar_t* mainClass;
@@ -83,17 +84,6 @@ TEST_F(JavaHostTest, EachLaunchMakesItsCallsInOrderAndReportsOnce) {
     };
     const std::wstring noVm = L"JNI exception: failed to create the Java VM\nReason: ";
     const Case cases[] = {
-        // The configured options, the two hooks last; JNI 1.2, nothing ignored. The
-        // runtime's launcher helper loads the class by its dotted name; the arguments
-        // arrive unchanged.
-        {L"app/Records", L"jvm", "", "", "", 0, L"", 1, 0,
-         {"CreateJavaVM version=0x00010002 options=4 ignoreUnrecognized=0", "option -Djava.class.path=C:\\app\\app.jar;",
-          "option -Xmx64m", "option abort hook=set", "option exit hook=set",
-          "FindClassFromBootLoader sun/launcher/LauncherHelper", "checkAndLoadMain printToStderr=1 mode=1 name=app.Records",
-          "GetStaticMethodID app/Records main ([Ljava/lang/String;)V", "launcher: main starting",
-          "main app/Records args=6", "arg 0: plain", "arg 1: two words", "arg 2: \xC3\xBC\xC3\x9F\xE2\x82\xAC",
-          "arg 3: \xF0\x9F\x98\x80", "arg 4: ", "arg 5: -nosplash", "DetachCurrentThread", kDestroyed},
-         {"FindClass app/", "GetMethodID java/lang/IllegalStateException toString"}},
         // Whatever fails on the helper's path is cleared, not reported: FindClass with the
         // slash form decides. The name crosses modified UTF-8.
         {L"app/Gr\u00fc\u00dfe", L"jvm_nohelper", "", "", "", 0, L"", 1, 0,
@@ -162,53 +152,9 @@ TEST_F(JavaHostTest, EachLaunchMakesItsCallsInOrderAndReportsOnce) {
     }
 }
 
-// With the trace on, each JNI result that decides the launch is traced, with the
-// pending exception's text, which stays pending for whoever describes it.
-TEST_F(JavaHostTest, TheTraceNamesEachDecidingResult) {
-    struct Case {
-        const wchar_t* mainClass;
-        const wchar_t* variant;
-        const char* helper;
-        const char* create;
-        int result;
-        std::vector<std::string> traced;  // in order
-        const char* logged;               // the outcome the test JVM saw, or null
-    };
-    const Case cases[] = {
-        {L"app/InstanceNoArgs", L"jvm", "", "", 0,
-         {"jvm: JNI_CreateJavaVM: 0", "jvm: main class: LauncherHelper.checkAndLoadMain",
-          "jvm: main class: loaded; main is instance, without parameters", "jvm: main method: found",
-          "jvm: main returned"},
-         nullptr},
-        {L"app/Records", L"jvm", "nofields", "", 0, {"main is static, with String[] (not said)"}, nullptr},
-        {L"app/Records", L"jvm", "", "-4", 1, {"jvm: JNI_CreateJavaVM: -4"}, nullptr},
-        {L"app/Fehlt", L"jvm_nohelper", "", "", 1, {"jvm: main class: no launcher helper"},
-         "ExceptionDescribe java.lang.NoClassDefFoundError: app/Fehlt"},
-        {L"app/Records", L"jvm", "null", "", 0,
-         {"jvm: main class: helper failed: java.lang.IllegalStateException: checkAndLoadMain failed",
-          "jvm: main class: FindClass: found"},
-         nullptr},
-        {L"app/NoMain", L"jvm", "", "", 1, {"jvm: main method: java.lang.NoSuchMethodError: main"},
-         "ExceptionDescribe java.lang.NoSuchMethodError: main"},
-        {L"app/Throws", L"jvm", "", "", 0, {"jvm: main threw java.lang.IllegalStateException: thrown by app.Throws"},
-         "uncaught java.lang.IllegalStateException: thrown by app.Throws"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << os::toUtf8(c.mainClass) << " " << c.helper << c.create);
-        testing::TraceCapture capture;
-        EXPECT_EQ(run(c.mainClass, c.variant, c.helper, "", c.create), c.result);
-        const std::string text = capture.text();
-        size_t previous = 0;
-        for (const std::string& line : c.traced) {
-            previous = text.find(line, previous);
-            ASSERT_NE(previous, std::string::npos) << line << "\n" << text;
-        }
-        if (c.logged) EXPECT_TRUE(logged(c.logged)) << c.logged;
-        // Only a helper without the fields leaves the form unsaid.
-        EXPECT_EQ(text.find("(not said)") != std::string::npos, std::string(c.helper) == "nofields") << text;
-    }
-
-    // A standard stream that cannot be redirected is traced with the reason.
+// A standard stream that cannot be redirected is traced with the reason. (The trace of
+// each deciding JNI result is checked end to end.)
+TEST_F(JavaHostTest, TheTraceTellsWhetherEachStreamWasRedirected) {
     LaunchSettings settings;
     settings.outputFile = folder_.path();  // a folder: it cannot be opened for writing
     settings.errorFile = folder_.path(L"err.log");
