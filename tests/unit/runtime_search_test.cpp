@@ -392,6 +392,36 @@ TEST(ReleaseFileTest, ReadsTheKeysAndRecognisesTheIbmFamily) {
 }
 
 
+#ifndef _WIN32
+// The runtimes installed on Linux: folders with a release file, each once under its real
+// path, a JDK 8 through its "jre" folder, the IBM family by its release file.
+TEST(InstalledRuntimesTest, FoldersWithReleaseFilesAreListedOnceUnderTheirRoot) {
+    TempFolder temp;
+    const std::wstring jvm = temp.path(L"jvm");
+    temp.write(L"jvm/jdk-17/release", "JAVA_VERSION=\"17.0.15\"\nIMPLEMENTOR=\"Debian\"\n");
+    temp.write(L"jvm/jdk-17/bin/javac", "");
+    temp.write(L"jvm/jdk8/release", "JAVA_VERSION=\"1.8.0_151\"\n");
+    temp.write(L"jvm/jdk8/bin/javac", "");
+    temp.write(L"jvm/jdk8/jre/lib/amd64/server/libjvm.so", "");
+    temp.write(L"jvm/semeru-jre/release", "JAVA_VERSION=\"11.0.2\"\nJVM_VARIANT=\"Openj9\"\n");
+    temp.write(L"jvm/plain-jre/release", "JAVA_VERSION=\"21\"\n");
+    temp.write(L"jvm/no-release/lib/server/libjvm.so", "");
+    temp.write(L"jvm/.hidden/release", "JAVA_VERSION=\"99\"\n");
+    fs::create_directory_symlink("jdk-17", fs::path(jvm) / "a-java-17-alias");
+    fs::create_directories(fs::path(temp.path(L"other")));
+    fs::create_directory_symlink(fs::path(jvm) / "plain-jre", fs::path(temp.path(L"other")) / "plain");
+
+    std::vector<std::string> seen;
+    for (const InstalledRuntime& r : scanInstalledRuntimes({jvm, temp.path(L"other"), temp.path(L"none")})) {
+        seen.push_back(u8(r.name) + (r.kind == RuntimeKind::Jdk ? " jdk " : " jre ") + (r.ibmFamily ? "ibm " : "") +
+                       u8(r.runtimeFolder.substr(jvm.size())));
+    }
+    // "a-java-17-alias" comes first by name and stands for jdk-17, under its real path.
+    EXPECT_EQ(seen, (std::vector<std::string>{"17.0.15 jdk /jdk-17/", "1.8.0_151 jdk /jdk8/jre/", "21 jre /plain-jre/",
+                                              "11.0.2 jre ibm /semeru-jre/"}));
+}
+#endif
+
 const VendorRegistration& registrationOf(const std::wstring& path) {
     for (const VendorRegistration& r : kVendorRegistrations) {
         if (path == r.path) return r;
