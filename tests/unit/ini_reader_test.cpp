@@ -1,6 +1,6 @@
-// The portable settings-file writer, and the platform's profile functions on real files
-// (the Linux implementation natively, the Windows one under Wine). How the reader reads is
-// compared with the Windows profile functions themselves in win32/.
+// The portable settings-file reader's decoding and its writer, and the platform's profile
+// functions on real files (the Linux implementation natively, the Windows one under Wine).
+// How the reader looks values up is compared with the Windows profile functions in win32/.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -39,6 +39,30 @@ std::string utf16(const std::wstring& text, bool bigEndian) {
         }
     }
     return out;
+}
+
+// Every form of file the reader decodes, and each kind of broken UTF-8 it replaces.
+TEST(IniReaderTest, DecodesEveryFormOfFile) {
+    const std::vector<std::tuple<const char*, std::string, std::wstring>> cases = {
+        {"UTF-8 with mark", "\xEF\xBB\xBFk=\xC3\xA9\xF0\x9F\x98\x80", L"k=\u00e9\U0001F600"},
+        {"UTF-16 LE with mark", utf16(L"k=\u00e9\U0001F600", false), L"k=\u00e9\U0001F600"},
+        {"UTF-16 BE with mark", utf16(L"k=\u00e9", true), L"k=\u00e9"},
+        {"odd last byte of UTF-16", utf16(L"k=v", false) + "A", L"k=v"}, {"mark alone", "\xFF\xFE", L""},
+        {"UTF-8 without mark", "k=\xC3\xA9", L"k=\u00e9"},
+        {"not UTF-8: code page 1252", "k=\xE9\x80\x81\x9F", L"k=\u00e9\u20ac\u0081\u0178"},
+        {"half a mark", "\xEF\xBB", L"\u00ef\u00bb"}, {"second mark is text", "\xEF\xBB\xBF\xEF\xBB\xBFk", L"\uFEFFk"},
+        {"UTF-16 without mark is 8-bit text", "k\0=\0v\0"s, L"k\0=\0v\0"s},
+        {"surrogate: last byte starts over", "\xEF\xBB\xBF\xED\xA0\x80", L"\uFFFD\uFFFD"},
+        {"above U+10FFFF", "\xEF\xBB\xBF\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD"},
+        {"overlong", "\xEF\xBB\xBF\xC0\xAF\xE0\x80\xAF", L"\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"broken sequence before ASCII", "\xEF\xBB\xBF\xE2\x82|\xE0\x9F" "A", L"\uFFFD|\uFFFDA"},
+        {"short sequence at the end takes the rest", "\xEF\xBB\xBF" "a\xF4\x8F" "A", L"a\uFFFD"},
+        {"invalid lead bytes", "\xEF\xBB\xBF\x80\xF5\xFF", L"\uFFFD\uFFFD\uFFFD"},
+    };
+    for (const auto& [what, bytes, expected] : cases) {
+        EXPECT_EQ(jl::decodeProfileFile(bytesOf(bytes)), expected) << what;
+    }
+    EXPECT_EQ(jl::lookupProfileString(jl::decodeProfileFile(bytesOf(utf16(L"[S]\r\nk=v", false).substr(2))), L"S", L"k"), L"");
 }
 
 TEST(IniReaderTest, TruncatesToTheBufferLessItsNull) {
