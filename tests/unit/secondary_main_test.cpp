@@ -1,6 +1,6 @@
-// secondaryMain against the test JVM: a forwarded launch attaches a thread of its own
-// while main runs, finds the method in its two forms, replies at the right moment, and
-// leaves the virtual machine again.
+// secondaryMain against the test JVM: the launches it cannot serve, and a thread that
+// stays in the virtual machine. (Both forms served, and the moment of each reply, are
+// the end-to-end tests' single-instance cases.)
 #include "jvm/secondary_main.h"
 
 #include <gtest/gtest.h>
@@ -59,39 +59,6 @@ protected:
     JavaLaunch launch_;
     JvmOptions jvm_;
 };
-
-// The void form is answered with 0 before it runs; the int form, looked for second, with
-// its result after it ran. The void form's absence is cleared, not reported.
-TEST_F(SecondaryMainTest, EachFormIsAnsweredOnceAtItsMoment) {
-    struct Case {
-        const wchar_t* mainClass;
-        std::vector<std::wstring> arguments;
-        size_t lookups;
-        std::vector<std::string> order;
-    };
-    const Case cases[] = {
-        {L"app/SecondaryVoid", {L"doc one.txt", L"\u00fc\u20ac\U0001F600"}, 1,
-         {"AttachCurrentThread", "shutdown hook added", "shutdown hook removed", "FindClass app/SecondaryVoid",
-          "GetStaticMethodID app/SecondaryVoid secondaryMain ([Ljava/lang/String;)V", "launcher: reply 0",
-          "CallStaticVoidMethodV secondaryMain", "secondaryMain void args=2", "arg 0: doc one.txt",
-          "arg 1: \xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80", "DetachCurrentThread", "main app/SecondaryVoid args=0"}},
-        {L"app/SecondaryInt", {L""}, 2,
-         {"AttachCurrentThread", "GetStaticMethodID app/SecondaryInt secondaryMain ([Ljava/lang/String;)V",
-          "GetStaticMethodID app/SecondaryInt secondaryMain ([Ljava/lang/String;)I", "secondaryMain int args=1",
-          "arg 0: ", "launcher: reply 42", "DetachCurrentThread"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(os::toUtf8(c.mainClass));
-        forwarded.mainClass = c.mainClass;
-        forwarded.arguments = c.arguments;
-        run(c.mainClass);
-        EXPECT_TRUE(forwardedReturned);
-        expectInOrder(c.order);
-        EXPECT_EQ(count("launcher: reply"), 1u);
-        EXPECT_EQ(count("GetStaticMethodID " + os::toUtf8(c.mainClass) + " secondaryMain"), c.lookups);
-        EXPECT_EQ(count("ExceptionDescribe"), 0u);
-    }
-}
 
 // Without the class, the method or the argument array there is no reply: the failure is
 // described and the thread leaves. A name outside ASCII reaches FindClass in modified
