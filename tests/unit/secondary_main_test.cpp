@@ -31,7 +31,6 @@ protected:
     void SetUp() override {
         if (!testing::testJvmBuilt()) GTEST_SKIP() << "the test JVM was not built";
         TestJvmTest::SetUp();
-        control("TESTJVM_SECONDARY_RESULT", "42");
         forwarded = SecondaryLaunch{};
         forwardedReturned = false;
         launch_.mainStarting = [] {
@@ -41,7 +40,6 @@ protected:
         jvm_.options = {"-Xmx64m"};
     }
     void TearDown() override {
-        control("TESTJVM_SECONDARY_RESULT", "");
         control("TESTJVM_FAIL", "");
     }
 
