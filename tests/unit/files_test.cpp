@@ -50,29 +50,6 @@ protected:
     fs::path savedCurrent_;
 };
 
-TEST_F(FilesTest, FindsOwnExecutable) {
-    std::wstring path;
-    ASSERT_TRUE(getModulePath(path));
-    EXPECT_TRUE(isAbsolutePath(path)) << u8(path);
-    EXPECT_TRUE(fileExists(path)) << u8(path);
-
-    std::wstring folder;
-    ASSERT_TRUE(getModuleFolder(folder));
-    ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(kSep, folder.back());
-    EXPECT_EQ(u8(folder), u8(path.substr(0, folder.size())));
-    EXPECT_EQ(std::wstring::npos, path.find(kSep, folder.size())) << u8(path);
-
-    // The test program itself: an x86 image only in the 32-bit Windows build.
-    const PeImageCheck image = isX86Image(path);
-#ifdef _WIN32
-    EXPECT_TRUE(image.valid);
-    EXPECT_EQ(image.x86, sizeof(void*) == 4);
-#else
-    EXPECT_FALSE(image.valid);
-#endif
-}
-
 TEST_F(FilesTest, FileInfoCodes) {
     write(L"file.txt", "hello");
     write(L"logs/out.txt");
@@ -96,25 +73,6 @@ TEST_F(FilesTest, FileInfoCodes) {
     ASSERT_EQ(0u, getFileInfo(at(L"file.txt"), info));
     EXPECT_EQ(5u, info.sizeLow);
     EXPECT_GT(info.lastWriteTime, 116444736000000000ull);  // after 1970
-}
-
-TEST_F(FilesTest, FindsFileInFolder) {
-    const std::wstring bin = at(L"bin");
-    write(L"bin/x.dll");
-    struct Case {
-        std::wstring folder, name, expected;
-    };
-    const Case cases[] = {
-        {bin + kSep, L"x.dll", bin + kSep + L"x.dll"}, {bin, L"x.dll", bin + kSep + L"x.dll"}, {bin, L"y.dll", L""},
-        {bin, L"*.dll", bin + kSep + L"*.dll"},  // the pattern is returned, not the match
-        {L"", L"x.dll", L""},
-#ifdef _WIN32
-        {bin + L"/", L"x.dll", bin + L"/x.dll"},
-#endif
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(u8(c.expected), u8(findFileInFolder(c.folder, c.name))) << u8(c.folder) << " + " << u8(c.name);
-    }
 }
 
 TEST_F(FilesTest, CreatesEveryFolderOfAFilePath) {
@@ -169,72 +127,6 @@ TEST_F(FilesTest, StopsAtAFolderThatCannotBeCreated) {
     EXPECT_NE(0u, noDrive);
     EXPECT_NE(os::kErrorAlreadyExists, noDrive);
 #endif
-}
-
-TEST_F(FilesTest, RemovesEmptyFoldersAndFindsInLongPaths) {
-    write(L"full/f.txt");
-    fs::create_directories(fs::path(at(L"empty")));
-    EXPECT_TRUE(removeFolder(at(L"empty")));
-    EXPECT_FALSE(exists(at(L"empty")));
-    EXPECT_FALSE(removeFolder(at(L"full")));
-    EXPECT_TRUE(exists(at(L"full/f.txt")));
-    EXPECT_FALSE(removeFolder(at(L"missing")));
-
-    // Folders nested deep enough that their path is longer than the platform's short limit.
-    std::vector<std::wstring> chain;
-    std::wstring deep = temp_.path();
-    while (deep.size() < 300) {
-        deep += kSep + std::wstring(40, L'd');
-        ASSERT_EQ(0u, os::createDirectory(withLongPathPrefix(deep))) << u8(deep);
-        chain.push_back(deep);
-    }
-    const std::wstring file = deep + kSep + L"f.txt";
-    std::ofstream(fs::path(withLongPathPrefix(file))) << "x";
-    FileFinder finder;
-    ASSERT_TRUE(finder.search(file)) << file.size();
-    EXPECT_EQ(u8(withLongPathPrefix(deep)), u8(finder.root()));
-    finder.close();
-    fs::remove(fs::path(withLongPathPrefix(file)));
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        EXPECT_TRUE(removeFolder(*it)) << it->size();
-        EXPECT_FALSE(fileExists(withLongPathPrefix(*it)));
-    }
-}
-
-TEST_F(FilesTest, FinderKnowsTheFolderOfTheMatch) {
-    write(L"sub/f.txt");
-    FileFinder finder;
-    ASSERT_TRUE(finder.search(at(L"sub/f.txt")));
-    EXPECT_TRUE(finder.found());
-    EXPECT_EQ(u8(at(L"sub")), u8(finder.root()));
-    EXPECT_EQ("f.txt", u8(finder.match().name));
-    ASSERT_TRUE(finder.search(at(L"sub/*.txt")));
-    EXPECT_EQ(u8(at(L"sub")), u8(finder.root()));
-    EXPECT_FALSE(finder.search(at(L"sub/*.none")));
-    EXPECT_FALSE(finder.found());
-    EXPECT_TRUE(finder.root().empty());
-
-    enterRoot();
-    const std::wstring current = fs::current_path().wstring();
-    ASSERT_TRUE(finder.search(native(L"sub/f.txt")));
-    EXPECT_EQ(u8(current + kSep + L"sub"), u8(finder.root()));
-    ASSERT_TRUE(finder.search());  // everything in the current folder
-    EXPECT_EQ(u8(current), u8(finder.root()));
-    finder.close();
-    EXPECT_FALSE(finder.found());
-}
-
-// The header checks themselves are in paths_test.cpp; here the file is mapped.
-TEST_F(FilesTest, RecognisesX86ImageFiles) {
-    const std::pair<std::string, bool> cases[] = {
-        {"", false}, {"MZ", false}, {test_pe::peImageText(test_pe::kMachineI386), true},
-        {test_pe::peImageText(test_pe::kMachineAmd64), false}};
-    for (const auto& [bytes, x86] : cases) {
-        const PeImageCheck result = isX86Image(write(L"image.dll", bytes));
-        EXPECT_EQ(result.valid, bytes.size() > 2) << bytes.size();
-        EXPECT_EQ(result.x86, x86) << bytes.size();
-    }
-    EXPECT_FALSE(isX86Image(at(L"missing.dll")).valid);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The portable settings-file reader and writer, and the platform's profile functions on
-// real files (the Linux implementation natively, the Windows one under Wine).
+// The portable settings-file reader's decoding and its writer, and the platform's profile
+// functions on real files (the Linux implementation natively, the Windows one under Wine).
+// How the reader looks values up is compared with the Windows profile functions in win32/.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -40,69 +41,7 @@ std::string utf16(const std::wstring& text, bool bigEndian) {
     return out;
 }
 
-struct LookupCase {
-    const char* what;
-    std::wstring text;
-    std::wstring section;
-    std::wstring key;
-    std::wstring expected;
-};
-
-TEST(IniReaderTest, LookupFollowsTheProfileRules) {
-    const std::wstring dup = L"[A]\r\nx=1\r\nx=2\r\nflag\r\nflag=on\r\n[B]\r\ny=2\r\n[a]\r\ny=3\r\n";
-    const std::wstring brackets = L"[S] ; note\r\nk=1\r\n[a]b]\r\nk=2\r\n[[x]]\r\nk=3\r\n"
-                                  L"[a=b]\r\nk=4\r\n[Open\r\nk=5\r\n";
-    const std::wstring nulls = L"[S\0X]\r\nk=1\r\n[S]\r\nk=2\r\n[T]\r\nk\0z=1\r\nv=ab\0cd\r\n"
-                               L"q=\"ab\0c\"\r\nr=\"ab\"\0c\r\nb \0=1\r\n"s;
-    const std::wstring longValue(100000, L'x');
-    const std::vector<LookupCase> cases = {
-        {"ASCII case is ignored", L"[Java Runtime]\r\nMin Version=1.8\r\n", L"JAVA runtime", L"min VERSION", L"1.8"},
-        {"other letters keep their case", L"[S\u00e9]\r\nK\u00c9=1\r\n", L"S\u00c9", L"K\u00c9", L""},
-        {"only ASCII folded", L"[S\u00e9]\r\nK\u00c9=1\r\n", L"s\u00e9", L"k\u00c9", L"1"},
-        {"first key wins", dup, L"A", L"x", L"1"}, {"entry without value hides a later one", dup, L"A", L"flag", L""},
-        {"later section of the same name is not searched", dup, L"A", L"y", L""},
-        {"other section", dup, L"B", L"y", L"2"},
-        {"blanks around names and values", L"  [ S ]  \r\n \t k \v = \f v  w \x1a\r\n", L"S", L"k", L"v  w"},
-        {"blanks around requested names", L"[S]\r\nk=v\r\n", L"\t S\x1a", L" k\r", L"v"},
-        {"no-break space is no blank", L"[S]\r\nk\u00a0=\u00a0v\r\n", L"S", L"k\u00a0", L"\u00a0v"},
-        {"comment line is an entry", L"[S]\r\n; k=1\r\nk=2\r\n;c=3\r\n", L"S", L";c", L"3"},
-        {"comment does not hide a key", L"[S]\r\n; k=1\r\nk=2\r\n;c=3\r\n", L"S", L"k", L"2"},
-        {"header with text after it", brackets, L"S", L"k", L"1"},
-        {"header name up to the last bracket", brackets, L"a]b", L"k", L"2"},
-        {"nested brackets", brackets, L"[x]", L"k", L"3"}, {"equals sign in a header", brackets, L"a=b", L"k", L"4"},
-        {"unclosed header is an entry", brackets, L"Open", L"k", L""},
-        {"entries before the first header", L"k=0\r\n[]\r\nk=1\r\n[S]\r\nk=2\r\n", L" ", L"k", L"0"},
-        {"CR line ends", L"[S]\rA=1\rB=2", L"S", L"B", L"2"}, {"LF line ends", L"[S]\nA=1\nB=2\n", L"S", L"B", L"2"},
-        {"mixed line ends", L"[S]\n\rA=1\r\r\nB=2", L"S", L"B", L"2"},
-        {"equals sign in a value", L"[S]\r\nk=a=b\r\n", L"S", L"k", L"a=b"},
-        {"empty key name", L"[S]\r\n  =  v\r\n", L"S", L"", L"v"},
-        {"inner blanks of names count", L"[S]\r\na b=c\r\n", L"S", L"a  b", L""},
-        {"section name ends at a null", nulls, L"S", L"k", L"1"}, {"key name ends at a null", nulls, L"T", L"k", L"1"},
-        {"value ends at a null", nulls, L"T", L"v", L"ab"},
-        {"quote rule after the null cut", nulls, L"T", L"q", L"\"ab"},
-        {"quotes before a null", nulls, L"T", L"r", L"ab"},
-        {"blank before a null stays in the name", nulls, L"T", L"b", L""},
-        {"requested name ends at a null", nulls, L"T", L"k\0zz"s, L"1"},
-        {"very long value", L"[S]\r\nk=" + longValue + L"\r\n", L"S", L"k", longValue},
-        {"empty text", L"", L"S", L"k", L""},
-    };
-    for (const LookupCase& c : cases) {
-        EXPECT_EQ(jl::lookupProfileString(c.text, c.section, c.key), c.expected) << c.what;
-    }
-}
-
-TEST(IniReaderTest, OnePairOfMatchingQuotesIsRemoved) {
-    const std::vector<std::pair<std::wstring, std::wstring>> cases = {
-        {L"\"abc\"", L"abc"},      {L"'abc'", L"abc"},       {L"\"abc'", L"\"abc'"},
-        {L"\"", L"\""},            {L"''", L""},             {L"\" a \"", L" a "},
-        {L"\"a\"b\"", L"a\"b"},    {L"x\"a\"", L"x\"a\""},   {L"\"\"abc\"\"", L"\"abc\""},
-        {L"  \"abc\"  ", L"abc"},  {L"\"abc", L"\"abc"},
-    };
-    for (const auto& [value, expected] : cases) {
-        EXPECT_EQ(jl::lookupProfileString(L"[S]\r\nk=" + value + L"\r\n", L"S", L"k"), expected) << value;
-    }
-}
-
+// Every form of file the reader decodes, and each kind of broken UTF-8 it replaces.
 TEST(IniReaderTest, DecodesEveryFormOfFile) {
     const std::vector<std::tuple<const char*, std::string, std::wstring>> cases = {
         {"UTF-8 with mark", "\xEF\xBB\xBFk=\xC3\xA9\xF0\x9F\x98\x80", L"k=\u00e9\U0001F600"},
@@ -199,26 +138,6 @@ protected:
 
     jl::testing::TempFolder folder_;
 };
-
-TEST_F(ProfileFileTest, WritesAndReadsBackAndKeepsUtf16) {
-    const std::wstring file = folder_.path(L"app.ini");
-    EXPECT_EQ(jl::os::readProfileString(L"S", L"k", file, 256), L"");
-    ASSERT_TRUE(jl::os::writeProfileString(L"S", L"k", L"first", file));
-    ASSERT_TRUE(jl::os::writeProfileString(L"S", L"j", L"\u00e9t\u00e9", file));
-    ASSERT_TRUE(jl::os::writeProfileString(L"T", L"k", L"other", file));
-    ASSERT_TRUE(jl::os::writeProfileString(L"s", L"K", L"second", file));
-    EXPECT_EQ(jl::os::readProfileString(L"S", L"k", file, 256), L"second");
-    EXPECT_EQ(jl::os::readProfileString(L"S", L"j", file, 256), L"\u00e9t\u00e9");
-    EXPECT_EQ(jl::os::readProfileString(L"T", L"k", file, 256), L"other");
-    EXPECT_EQ(jl::os::readProfileString(L"S", L"k", file, 4), L"sec");
-    EXPECT_EQ(jl::os::readProfileString(L"S", L"k", file, 0), L"");
-
-    const std::wstring wide = folder_.write(L"wide.ini", utf16(L"[S]\r\nk=\u0416\r\n", false));
-    ASSERT_TRUE(jl::os::writeProfileString(L"S", L"j", L"\u00e9", wide));
-    EXPECT_EQ(contents(L"wide.ini").substr(0, 2), "\xFF\xFE");
-    EXPECT_EQ(jl::os::readProfileString(L"S", L"k", wide, 256), L"\u0416");
-    EXPECT_EQ(jl::os::readProfileString(L"S", L"j", wide, 256), L"\u00e9");
-}
 
 TEST_F(ProfileFileTest, FailsWithoutChangingAnything) {
     EXPECT_FALSE(jl::os::writeProfileString(L"S", L"k", L"v", folder_.path(L"missing/app.ini")));

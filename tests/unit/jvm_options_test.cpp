@@ -103,6 +103,7 @@ TEST(VmParametersTest, ParsesStackSize) {
         {L"12:", 12},         // a ":" as the unit character is no unit
         // Sizes that do not fit in 32 bits leave the virtual machine's default.
         {L"5G", 0}, {L"4g", 0}, {L"4194304k", 0}, {L"4294967296", 0}, {L"99999999999999999999999k", 0},
+        {L"18446744073709551621", 0},  // 2^64 + 5: no wrap to 5
         // Not parseable.
         {L"", 0}, {L"k", 0}, {L"x1m", 0}, {L"1:2m", 0},
     };
@@ -132,27 +133,6 @@ protected:
 
     testing::TempFolder folder_;
 };
-
-#ifdef _WIN32
-const wchar_t kAbsoluteEntry[] = L"C:\\ext\\x.jar";
-#else
-const wchar_t kAbsoluteEntry[] = L"/ext/x.jar";
-#endif
-
-TEST_F(ClassPathTest, ExecutableWildcardAndAbsoluteEntries) {
-    folder_.write(L"lib/a.jar", "a");
-    folder_.write(L"lib/b.jar", "b");
-    folder_.write(L"lib/notes.txt", "n");
-    folder_.write(L"lib/sub/x.jar", "x");
-    // The absolute entry is passed on unchecked, though it does not exist.
-    const std::wstring value = std::wstring(L"\\lib\\*.jar;\\lib\\s*;") + kAbsoluteEntry;
-    Strings list = entries(buildClassPath(value, true, exe()));
-    ASSERT_EQ(list.size(), 5u);
-    EXPECT_EQ(list[0], exe());
-    // The matches in the order the directory search returns them; "*" matches folders too.
-    std::sort(list.begin() + 1, list.begin() + 3);
-    EXPECT_EQ(list, (Strings{exe(), at(L"lib/a.jar"), at(L"lib/b.jar"), at(L"lib/sub"), kAbsoluteEntry}));
-}
 
 TEST_F(ClassPathTest, RelativeEntriesAreBesideTheExecutable) {
     folder_.write(L"a.jar", "a");
@@ -219,29 +199,6 @@ TEST_F(JvmOptionsTest, OptionsInOrderWithStackSizeAndCmd) {
     EXPECT_TRUE(reports().empty());
 }
 
-TEST_F(JvmOptionsTest, StackSizeAfterRewriting) {
-    struct Case {
-        const wchar_t* parameters;
-        uint32_t stackSize;
-    };
-    const Case cases[] = {
-        {L"-Xss10P", 419430u * 1024},  // rewritten to kilobytes first
-        {L"-Xss5G", 0},                // too large: the default applies, the option is passed on
-        {L"-Xss1m -Xss2m", 2097152},   // the last one counts
-    };
-    folder_.write(L"a.jar", "a");
-    for (const Case& c : cases) {
-        LaunchSettings settings;
-        settings.classPath = L"a.jar";
-        settings.vmParameters = c.parameters;
-        JvmOptions jvm;
-        Strings arguments;
-        ASSERT_TRUE(buildJvmOptionsFrom(settings, exe(), kFourGigabytes, jvm, arguments));
-        EXPECT_EQ(jvm.javaThreadStackSize, c.stackSize) << u8(c.parameters);
-        EXPECT_EQ(jvm.options.size(), 1 + splitVmParameters(c.parameters).size()) << u8(c.parameters);
-    }
-}
-
 TEST_F(JvmOptionsTest, EmptyClassPathReportsAndProducesNothing) {
     LaunchSettings settings;
     settings.classPath = L"missing\\*.jar";
@@ -265,13 +222,46 @@ TEST_F(JvmOptionsTest, EmptyClassPathReportsAndProducesNothing) {
     EXPECT_FALSE(settings.outputAppend || settings.errorAppend);
 }
 
-TEST_F(JvmOptionsTest, EmbeddedJarAloneIsAClassPath) {
-    LaunchSettings settings;
-    settings.embeddedJar = true;
-    JvmOptions jvm;
-    Strings arguments;
-    ASSERT_TRUE(buildJvmOptionsFrom(settings, exe(), kFourGigabytes, jvm, arguments));
-    EXPECT_EQ(jvm.options, narrow({L"-Djava.class.path=" + exe()}));
+#ifdef _WIN32
+const wchar_t kJvm[] = L"C:\\Java\\jre\\bin\\client\\jvm.dll";
+#else
+const wchar_t kJvm[] = L"/usr/lib/jvm/j17/lib/server/libjvm.so";
+#endif
+
+TEST(LibraryPathTest, ComposesFoldersAndSearchPath) {
+    struct Case {
+        const wchar_t* libraryPath;
+        const wchar_t* folder;
+        const wchar_t* expected;
+    };
+#ifdef _WIN32
+    const Case cases[] = {
+        {L"C:\\native;", L"C:\\App\\", L"C:\\native;C:\\App\\;.;%Path%;C:\\Java\\jre\\lib"},
+        // Without a final ";" the value and the executable's folder stay apart.
+        {L"C:\\native", L"C:\\App\\", L"C:\\native;C:\\App\\;.;%Path%;C:\\Java\\jre\\lib"},
+        {L"C:\\a;%APPDIR%\\b", L"C:\\App\\", L"C:\\a;%APPDIR%\\b;C:\\App\\;.;%Path%;C:\\Java\\jre\\lib"},
+        // No executable's folder when it cannot be read.
+        {L"C:\\native", L"", L"C:\\native;.;%Path%;C:\\Java\\jre\\lib"},
+    };
+#else
+    const Case cases[] = {
+        {L"/opt/native:", L"/app/", L"/opt/native:/app/:.:%PATH%:/usr/lib/jvm/j17/lib"},
+        {L"/opt/native", L"/app/", L"/opt/native:/app/:.:%PATH%:/usr/lib/jvm/j17/lib"},
+        // The settings file is shared with Windows: ";" and "\" are read the Linux way.
+        {L"\\opt\\a;\\opt\\b;", L"/app/", L"/opt/a:/opt/b:/app/:.:%PATH%:/usr/lib/jvm/j17/lib"},
+        {L"/opt/native", L"", L"/opt/native:.:%PATH%:/usr/lib/jvm/j17/lib"},
+    };
+#endif
+    for (const Case& c : cases) EXPECT_EQ(composeLibraryPath(c.libraryPath, c.folder, kJvm), c.expected) << u8(c.libraryPath);
+#ifdef _WIN32
+    EXPECT_EQ(composeSearchPath(L"", kJvm), L"%Path%;C:\\Java\\jre\\bin");
+    EXPECT_EQ(composeSearchPath(L"C:\\tools", kJvm), L"C:\\tools;%Path%;C:\\Java\\jre\\bin");
+    EXPECT_EQ(composeSearchPath(L"C:\\tools;", kJvm), L"C:\\tools;%Path%;C:\\Java\\jre\\bin");
+#else
+    EXPECT_EQ(composeSearchPath(L"", kJvm), L"%PATH%:/usr/lib/jvm/j17/bin");
+    EXPECT_EQ(composeSearchPath(L"/opt/tools", kJvm), L"/opt/tools:%PATH%:/usr/lib/jvm/j17/bin");
+    EXPECT_EQ(composeSearchPath(L"\\opt\\tools;", kJvm), L"/opt/tools:%PATH%:/usr/lib/jvm/j17/bin");
+#endif
 }
 
 // The class-data cache's options: only what the runtime's version and kind say it
@@ -403,131 +393,6 @@ TEST_F(ClassPathTest, ClassDataCacheTrainsThenUses) {
     if (hadBase) (void)os::setEnvironment(kCacheBase, savedBase); else (void)os::removeEnvironment(kCacheBase);
 }
 
-// The file names of the redirection, beside the class path's files.
-using RedirectionNamesTest = ClassPathTest;
-
-TEST_F(RedirectionNamesTest, NamesThatMeanOneFile) {
-    LaunchSettings settings;
-    settings.outputFile = at(L"logs/out_%yyyy%.log");
-    settings.errorFile = at(L"logs/err.log");
-    const RedirectionNames names = expandRedirectionNames(settings, os::LocalTime{2024, 3, 2, 5});
-    EXPECT_EQ(names.output, at(L"logs/out_2024.log"));
-    EXPECT_EQ(names.error, at(L"logs/err.log"));
-
-    // Files that are not there yet are told apart by their full paths (which Windows
-    // normalises, without regard to case); existing ones by their identity.
-    EXPECT_FALSE(namesSameFile(at(L"logs/x.log"), at(L"logs/y.log")));
-#ifdef _WIN32
-    EXPECT_TRUE(namesSameFile(at(L"logs/new.log"), at(L"LOGS/../logs/NEW.LOG")));
-#endif
-    folder_.write(L"logs/x.log", "x");
-    EXPECT_TRUE(namesSameFile(at(L"logs/x.log"), at(L"logs/../logs/./x.log")));
-    EXPECT_FALSE(namesSameFile(at(L"logs/x.log"), at(L"logs/y.log")));
-}
-
-#ifdef _WIN32
-const wchar_t kJvm[] = L"C:\\Java\\jre\\bin\\client\\jvm.dll";
-#else
-const wchar_t kJvm[] = L"/usr/lib/jvm/j17/lib/server/libjvm.so";
-#endif
-
-TEST(LibraryPathTest, ComposesFoldersAndSearchPath) {
-    struct Case {
-        const wchar_t* libraryPath;
-        const wchar_t* folder;
-        const wchar_t* expected;
-    };
-#ifdef _WIN32
-    const Case cases[] = {
-        {L"C:\\native;", L"C:\\App\\", L"C:\\native;C:\\App\\;.;%Path%;C:\\Java\\jre\\lib"},
-        // Without a final ";" the value and the executable's folder stay apart.
-        {L"C:\\native", L"C:\\App\\", L"C:\\native;C:\\App\\;.;%Path%;C:\\Java\\jre\\lib"},
-        {L"C:\\a;%APPDIR%\\b", L"C:\\App\\", L"C:\\a;%APPDIR%\\b;C:\\App\\;.;%Path%;C:\\Java\\jre\\lib"},
-        // No executable's folder when it cannot be read.
-        {L"C:\\native", L"", L"C:\\native;.;%Path%;C:\\Java\\jre\\lib"},
-    };
-#else
-    const Case cases[] = {
-        {L"/opt/native:", L"/app/", L"/opt/native:/app/:.:%PATH%:/usr/lib/jvm/j17/lib"},
-        {L"/opt/native", L"/app/", L"/opt/native:/app/:.:%PATH%:/usr/lib/jvm/j17/lib"},
-        // The settings file is shared with Windows: ";" and "\" are read the Linux way.
-        {L"\\opt\\a;\\opt\\b;", L"/app/", L"/opt/a:/opt/b:/app/:.:%PATH%:/usr/lib/jvm/j17/lib"},
-        {L"/opt/native", L"", L"/opt/native:.:%PATH%:/usr/lib/jvm/j17/lib"},
-    };
-#endif
-    for (const Case& c : cases) EXPECT_EQ(composeLibraryPath(c.libraryPath, c.folder, kJvm), c.expected) << u8(c.libraryPath);
-#ifdef _WIN32
-    EXPECT_EQ(composeSearchPath(L"", kJvm), L"%Path%;C:\\Java\\jre\\bin");
-    EXPECT_EQ(composeSearchPath(L"C:\\tools", kJvm), L"C:\\tools;%Path%;C:\\Java\\jre\\bin");
-    EXPECT_EQ(composeSearchPath(L"C:\\tools;", kJvm), L"C:\\tools;%Path%;C:\\Java\\jre\\bin");
-#else
-    EXPECT_EQ(composeSearchPath(L"", kJvm), L"%PATH%:/usr/lib/jvm/j17/bin");
-    EXPECT_EQ(composeSearchPath(L"/opt/tools", kJvm), L"/opt/tools:%PATH%:/usr/lib/jvm/j17/bin");
-    EXPECT_EQ(composeSearchPath(L"\\opt\\tools;", kJvm), L"/opt/tools:%PATH%:/usr/lib/jvm/j17/bin");
-#endif
-}
-
-// The process environment is changed for real, and restored afterwards.
-class EnvironmentTest : public ::testing::Test {
-protected:
-#ifdef _WIN32
-    const std::wstring pathName_ = L"Path";
-#else
-    const std::wstring pathName_ = L"PATH";
-#endif
-    void SetUp() override { hadPath_ = os::getEnvironment(pathName_, savedPath_); }
-    void TearDown() override {
-        if (hadPath_) os::setEnvironment(pathName_, savedPath_);
-    }
-    bool hadPath_ = false;
-    std::wstring savedPath_;
-};
-
-TEST_F(EnvironmentTest, PublishesRuntimeExtendsPathAndExpandsTheLibraryPath) {
-#ifdef _WIN32
-    const std::wstring home = L"C:\\Java\\jre", path = L"old;C:\\Java\\jre\\bin";
-    const std::wstring libraryBefore = L"native;", libraryAfter = L";.;old;C:\\Java\\jre\\lib";
-#else
-    const std::wstring home = L"/usr/lib/jvm/j17", path = L"old:/usr/lib/jvm/j17/bin";
-    const std::wstring libraryBefore = L"native:", libraryAfter = L":.:old:/usr/lib/jvm/j17/lib";
-#endif
-    ASSERT_TRUE(os::setEnvironment(pathName_, L"old"));
-    LaunchSettings settings;
-    JvmOptions jvm;
-    prepareJvmEnvironment(settings, kJvm, jvm);
-    EXPECT_TRUE(jvm.options.empty());  // no "Library Path", no option
-    std::wstring value;
-    EXPECT_TRUE(os::getEnvironment(L"KV_JVM_PATH", value) && value == kJvm) << u8(value);
-    EXPECT_TRUE(os::getEnvironment(L"KV_JVM_HOME", value) && value == home) << u8(value);
-    EXPECT_TRUE(os::getEnvironment(pathName_, value) && value == path) << u8(value);
-
-    // The executable's folder and Path as it was go into the option.
-    ASSERT_TRUE(os::setEnvironment(pathName_, L"old"));
-    settings.libraryPath = L"native";
-    prepareJvmEnvironment(settings, kJvm, jvm);
-    std::wstring folder;
-    uint32_t error = 0;
-    ASSERT_TRUE(os::modulePath(folder, error));
-    folder.erase(folder.rfind(kSep) + 1);
-    const std::wstring option = L"-Djava.library.path=" + libraryBefore + folder + libraryAfter;
-    EXPECT_EQ(jvm.options, std::vector<std::string>{os::toThreadAnsi(option)});
-}
-
-// A Western code page on a disk where C:\Users\Юрий is C:\Users\4A2B~1 and D:\Данные has
-// no short name.
-const std::wstring kUser = L"C:\\Users\\\u042e\u0440\u0438\u0439", kShortUser = L"C:\\Users\\4A2B~1";
-const std::wstring kData = L"D:\\\u0414\u0430\u043d\u043d\u044b\u0435", kHello = L"\u041f\u0440\u0438";
-
-size_t shortPathOnDisk(const wchar_t* path, wchar_t* shortForm, size_t capacity) {
-    const std::pair<std::wstring, std::wstring> disk[] = {
-        {kUser, kShortUser}, {kUser + L"\\lib", kShortUser + L"\\LIB"}, {L"C:\\ext\\x.jar", L"C:\\EXT\\X.JAR"},
-        {kData, kData}};
-    for (const auto& [longForm, shortName] : disk) {
-        if (path == longForm && shortName.size() < capacity) return shortName.copy(shortForm, capacity);
-    }
-    return 0;
-}
-
 TEST(OptionPathsTest, PathsOutsideTheCodePagePassByTheirShortNames) {
     struct Case {
         std::wstring option, passed;
@@ -558,17 +423,6 @@ TEST(OptionPathsTest, PathsOutsideTheCodePagePassByTheirShortNames) {
         const std::string text = capture.text();  // each replacement traced
         EXPECT_EQ(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')), c.replaced) << text;
     }
-}
-
-TEST(OsMemoryTest, ReportsMemory) {
-    const os::MemoryStatus memory = os::memoryStatus();
-    EXPECT_GT(memory.totalPhysical, 0u);
-    EXPECT_GT(memory.availableVirtual, 0u);
-#if defined(_WIN64) || !defined(_WIN32)
-    // A 64-bit process has far more than 4 GB of address space, which only the
-    // extended status reports.
-    EXPECT_GT(memory.availableVirtual, 4ull << 30);
-#endif
 }
 
 }  // namespace

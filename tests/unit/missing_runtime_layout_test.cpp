@@ -62,18 +62,6 @@ TEST(KeepInsideArea, MovesOnlyAsFarAsNeeded) {
     EXPECT_EQ(keepInsideArea({-2000, 50, -1600, 350}, {-1280, 0, 0, 1024}), (ScreenRect{-1280, 50, -880, 350}));
 }
 
-TEST(FolderWithSeparator, AddsOneSeparatorWhereMissing) {
-    const std::wstring sep(1, os::kPathSeparator);
-    EXPECT_EQ(folderWithSeparator(L""), L"");
-    EXPECT_EQ(folderWithSeparator(L"jre"), L"jre" + sep);
-    EXPECT_EQ(folderWithSeparator(L"jre" + sep), L"jre" + sep);
-#ifdef _WIN32
-    // A drive root keeps its one backslash.
-    EXPECT_EQ(folderWithSeparator(L"D:\\"), L"D:\\");
-    EXPECT_EQ(folderWithSeparator(L"C:\\Program Files\\Java\\jdk1.6.0_45"), L"C:\\Program Files\\Java\\jdk1.6.0_45\\");
-#endif
-}
-
 TEST(RuntimeFolderChoice, AnEmptyPathIsNeverLookedUpInTheCurrentFolder) {
     // A runtime in the current folder must not make an empty choice valid.
     TempFolder temp;
@@ -93,29 +81,6 @@ TEST(RuntimeFolderChoice, AnEmptyPathIsNeverLookedUpInTheCurrentFolder) {
     // The same folder named as such is a runtime folder.
     EXPECT_TRUE(choice.isValid());
 }
-
-#ifndef _WIN32
-std::wstring shownText;
-int recordBox(void*, const std::wstring& text) {
-    shownText += text;
-    return 1;
-}
-
-TEST(MissingRuntimeDialogOnLinux, TellsWhereToGetARuntimeAndDeclines) {
-    shownText.clear();
-    setErrorBoxSink(recordBox);
-    std::wstring folder = L"unchanged";
-    std::wstring library = L"unchanged";
-    const std::wstring message = L"The Java Runtime Environment (JRE) was not found. Please  download and install "
-                                 L"a JRE (minimum version 1.6) from:";
-    const bool accepted = showMissingRuntimeDialog(message, JvmType::Default, folder, library);
-    setErrorBoxSink(nullptr);
-    EXPECT_FALSE(accepted);
-    EXPECT_EQ(shownText, message + L"\n" JL_RUNTIME_DOWNLOAD_ADDRESS);
-    EXPECT_EQ(folder, L"unchanged");
-    EXPECT_EQ(library, L"unchanged");
-}
-#endif
 
 }  // namespace
 }  // namespace jl

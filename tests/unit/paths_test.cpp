@@ -22,23 +22,6 @@ std::wstring native(std::wstring path) {
 
 std::string u8(const std::wstring& s) { return os::toUtf8(s); }
 
-TEST(PathsTest, StripsTrailingComponents) {
-    struct Case {
-        std::wstring path;
-        int count;
-        std::wstring expected;
-    };
-    const std::vector<Case> cases = {
-        {L"C:/jre/bin/client/jvm.dll", 2, L"C:/jre/bin"}, {L"C:/jre/bin/client/jvm.dll", 3, L"C:/jre"},
-        {L"C:/jre/", 1, L"C:/jre"}, {L"jvm.dll", 2, L"jvm.dll"}, {L"a/b", 5, L"a"},
-        {L"/opt/jdk/lib/server/libjvm.so", 3, L"/opt/jdk"}, {L"any/path", 0, L"any/path"}, {L"", 1, L""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(u8(native(c.expected)), u8(stripPathComponents(native(c.path), c.count)))
-            << u8(c.path) << " minus " << c.count;
-    }
-}
-
 TEST(PathsTest, SplitsIntoRootAndComponents) {
     struct Case {
         std::wstring path;
@@ -99,23 +82,6 @@ TEST(PathsTest, ClassifiesRoots) {
         EXPECT_EQ(c.longPrefix, hasLongPathPrefix(c.path)) << u8(c.path);
         EXPECT_EQ(c.unc, isUncPath(c.path)) << u8(c.path);
     }
-}
-
-TEST(PathsTest, PrefixesOnlyLongPaths) {
-    const std::wstring base = native(L"/data/");
-    const std::wstring shortPath = base + std::wstring(kLongPathLength - 1 - base.size(), L'x');
-    const std::wstring longPath = base + std::wstring(300, L'x');
-    ASSERT_EQ(kLongPathLength - 1, shortPath.size());
-    EXPECT_EQ(u8(shortPath), u8(withLongPathPrefix(shortPath)));
-#ifdef _WIN32
-    const std::wstring edge = shortPath + L'x';
-    EXPECT_EQ(u8(L"\\\\?\\" + edge), u8(withLongPathPrefix(edge)));
-    EXPECT_EQ(u8(L"\\\\?\\" + longPath), u8(withLongPathPrefix(longPath)));
-    const std::wstring prefixed = L"\\\\?\\" + longPath;
-    EXPECT_EQ(u8(prefixed), u8(withLongPathPrefix(prefixed)));
-#else
-    EXPECT_EQ(u8(longPath), u8(withLongPathPrefix(longPath)));
-#endif
 }
 
 // --- PE images ---------------------------------------------------------------------

@@ -131,21 +131,5 @@ TEST_F(RememberRuntimeFolderTest, NoSettingsPathMeansNothingIsWritten) {
 }
 #endif
 
-TEST(PrepareUnicodeProfileFile, LeavesExistingFilesAlone) {
-    TempFolder temp;
-    const std::wstring existing = temp.write(L"existing.ini", "[A]\r\nB=C\r\n");
-    EXPECT_TRUE(os::prepareUnicodeProfileFile(existing));
-    const std::vector<uint8_t> bytes = fileBytes(existing);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "[A]\r\nB=C\r\n");
-#ifdef _WIN32
-    // A missing folder cannot hold a new file.
-    EXPECT_FALSE(os::prepareUnicodeProfileFile(temp.path(L"missing") + kSep + L"x.ini"));
-    const std::wstring created = temp.path(L"created.ini");
-    EXPECT_TRUE(os::prepareUnicodeProfileFile(created));
-    const std::vector<uint8_t> mark = fileBytes(created);
-    EXPECT_EQ(mark, (std::vector<uint8_t>{0xFF, 0xFE}));
-#endif
-}
-
 }  // namespace
 }  // namespace jl

@@ -1,5 +1,6 @@
-// The runtime search over fabricated runtime folders and an in-memory registry. The
-// Windows registry itself is tested in win32/.
+// The runtime search over fabricated runtime folders and an in-memory registry: the
+// probes, the filters and the order of candidates. How the settings choose among
+// registered runtimes is played against the Windows registry under Wine (win32/).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,7 +20,6 @@
 #include "support/messages.h"
 #include "support/text.h"
 #include "temp_folder.h"
-#include "trace_capture.h"
 
 namespace jl {
 namespace {
@@ -69,63 +69,27 @@ LaunchSettings settingsWith(const std::wstring& jvmType = L"", const std::wstrin
 struct FakeEntry {
     std::wstring name;
     std::wstring home;
-    bool hasHome = true;
-    bool unreadableName = false;
-    // Values of a vendor's entry, by their location below it ("hotspot\MSI\Path").
-    std::map<std::wstring, std::wstring> values = {};
 };
 
 class FakeRegistry : public RuntimeRegistry {
 public:
     std::map<std::wstring, std::vector<FakeEntry>> roots;
-    std::vector<std::wstring> opened;
 
     bool openRoot(const RegistryRoot& root) override {
-        opened.push_back(root.path);
         const auto it = roots.find(root.path);
         current_ = it == roots.end() ? nullptr : &it->second;
         return current_ != nullptr;
     }
     SubkeyStatus entryName(uint32_t index, std::wstring& name) override {
         if (current_ == nullptr || index >= current_->size()) return SubkeyStatus::End;
-        if ((*current_)[index].unreadableName) return SubkeyStatus::Unreadable;
         name = (*current_)[index].name;
         return SubkeyStatus::Found;
     }
-    bool javaHome(uint32_t index, const std::wstring& name, std::wstring& home) override {
-        const FakeEntry& entry = (*current_)[index];
-        EXPECT_EQ(u8(entry.name), u8(name));
-        if (!entry.hasHome) return false;
-        home = entry.home;
+    bool javaHome(uint32_t index, const std::wstring&, std::wstring& home) override {
+        home = (*current_)[index].home;
         return true;
     }
     void closeRoot() override { current_ = nullptr; }
-
-    // The vendors' keys, by "HKLM\" or "HKCU\" and their path.
-    bool vendorKeys = false;
-    std::map<std::wstring, std::vector<FakeEntry>> keys;
-    bool hasVendorKeys() const override { return vendorKeys; }
-    std::wstring describeKey(RegistryHive hive, const std::wstring& path) const override {
-        return (hive == RegistryHive::CurrentUser ? L"HKCU\\" : L"HKLM\\") + path;
-    }
-    bool openKey(RegistryHive hive, const std::wstring& path) override {
-        opened.push_back(describeKey(hive, path));
-        const auto it = keys.find(opened.back());
-        current_ = it == keys.end() ? nullptr : &it->second;
-        return current_ != nullptr;
-    }
-    bool entryValue(const std::wstring& name, const std::wstring& below, const std::wstring& valueName,
-                    std::wstring& value) override {
-        for (const FakeEntry& entry : *current_) {
-            if (entry.name != name) continue;
-            const auto it = entry.values.find(below.empty() ? valueName : below + L"\\" + valueName);
-            if (it == entry.values.end()) return false;
-            value = it->second;
-            return true;
-        }
-        ADD_FAILURE() << "no entry " << u8(name);
-        return false;
-    }
 
 private:
     std::vector<FakeEntry>* current_ = nullptr;
@@ -227,16 +191,6 @@ TEST(FindJvmLibraryTest, ProbesTheCandidatesOfEachTypeInOrder) {
     }
 }
 
-TEST(BundledRuntimeTest, MarkerBesideTheExecutableOrInItsJreFolderElseTheExecutablesFolder) {
-    TempFolder temp;
-    const std::wstring top = makeRuntime(temp, L"a", {kMarker, std::wstring(L"jre") + kSep + kMarker});
-    EXPECT_EQ(u8(bundledRuntimeFolder(top)), u8(top));
-    const std::wstring inJre = makeRuntime(temp, L"b", {std::wstring(L"jre") + kSep + kMarker});
-    EXPECT_EQ(u8(bundledRuntimeFolder(inJre)), u8(inJre + L"jre" + kSep));
-    const std::wstring none = makeRuntime(temp, L"c", {kClient});
-    EXPECT_EQ(u8(bundledRuntimeFolder(none)), u8(none));
-}
-
 TEST(RegistryFilterTest, BoundsAreInclusiveAndOpenBoundsDoNotBound) {
     struct Case {
         const wchar_t* minimum;
@@ -292,13 +246,19 @@ RuntimeCandidate candidate(const wchar_t* version, bool preferred = false, bool 
 }
 
 TEST(CandidateOrderTest, IsTheStableOrderOfPreferenceServerAndVersion) {
-    // Ties keep their enumeration order, so the result is what a stable sort by the
-    // same rule gives, for every combination of the settings that take part.
+    // The rule written out: a favoured provider's runtime first when both kinds are
+    // searched, a server JVM first under favor_server, then the newer version. Ties keep
+    // their enumeration order, so the result is what a stable sort by the rule gives.
     std::mt19937 random(7);
     const wchar_t* const versions[] = {L"1.6", L"1.7.0_80", L"1.8", L"1.8.0_151", L"17", L"jre"};
     for (const wchar_t* type : {L"", L"favor_server"}) {
         for (const wchar_t* source : {L"", L"only_JRE"}) {
             const LaunchSettings s = settingsWith(type, source);
+            const auto rule = [&](const RuntimeCandidate& a, const RuntimeCandidate& b) {
+                if (!*source && a.isPreferred != b.isPreferred) return a.isPreferred;
+                if (*type && a.isServer != b.isServer) return a.isServer;
+                return compareVersions(a.version, b.version) > 0;
+            };
             for (int round = 0; round < 50; ++round) {
                 std::vector<RuntimeCandidate> list;
                 for (int i = 0; i < static_cast<int>(random() % 12); ++i) {
@@ -306,8 +266,7 @@ TEST(CandidateOrderTest, IsTheStableOrderOfPreferenceServerAndVersion) {
                                              (L"f" + std::to_wstring(i)).c_str()));
                 }
                 std::vector<RuntimeCandidate> expected = list;
-                std::stable_sort(expected.begin(), expected.end(),
-                                 [&](const RuntimeCandidate& a, const RuntimeCandidate& b) { return goesBefore(a, b, s); });
+                std::stable_sort(expected.begin(), expected.end(), rule);
                 orderCandidates(list, s);
                 ASSERT_EQ(list.size(), expected.size());
                 for (size_t i = 0; i < list.size(); ++i) {
@@ -341,64 +300,6 @@ TEST(CandidateOrderTest, PreferredVersionsPickFromTheOrderedList) {
     EXPECT_EQ(selectCandidate(empty, settingsWith()), nullptr);
 }
 
-// More choices the settings make among registered runtimes are tested against the Windows
-// registry under Wine (win32/registry_search_test.cpp).
-TEST_F(RuntimeSearchTest, RegistryRootsAreFilteredProbedAndOrdered) {
-    const std::wstring jre16 = makeRuntime(temp, L"jre16", {kClient});
-    const std::wstring jre17 = makeRuntime(temp, L"jre17", {kClient});
-    const std::wstring jre18 = makeRuntime(temp, L"jre18", {kClient, kServer});
-    const std::wstring jdk16 = makeRuntime(temp, L"jdk16", {std::wstring(L"jre") + kSep + kServer});
-    registry.roots[kRegistryRoots[0].path] = {{L"1.6.0_10", jdk16}};
-    registry.roots[kJavaSoftJre] = {
-        {L"1.5.0_22", jre16},
-        {std::wstring(300, L'x'), jre18, true, true},  // a name that cannot be read hides nothing
-        {L"1.6.0_45", L"", true},                       // "JavaHome" empty: skipped
-        {L"1.6.0_46", jre16, false},                     // no "JavaHome": skipped
-        {L"1.6.0_47", temp.path(L"missing")},           // no library: skipped
-        {L"1.7.0_80", jre17.substr(0, jre17.size() - 1)}, {L"1.8.0_151", jre18},
-    };
-    std::vector<RuntimeCandidate> list;
-    const LaunchSettings bounded = settingsWith(L"", L"", L"", L"1.6", L"1.7");
-    searchRegistryRoot(registry, kRegistryRoots[1], bounded, list);
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(u8(list[0].runtimeFolder), u8(jre17));
-    EXPECT_EQ(u8(search(bounded)), u8(jre17 + kClient));
-
-    // favor_server: the JDK's server JVM goes before the newer JRE, which the JavaSoft
-    // JRE keys probe client first; alone, that JRE yields its server JVM in the end.
-    EXPECT_EQ(u8(search(settingsWith(L"favor_server"))), u8(jdk16 + L"jre" + kSep + kServer));
-    EXPECT_EQ(u8(search(settingsWith(L"favor_server", L"only_JRE"))), u8(jre18 + kServer));
-
-    // Only the roots of the wanted kinds are opened.
-    registry.opened.clear();
-    EXPECT_EQ(u8(search(settingsWith(L"", L"only_JRE"))), u8(jre18 + kClient));
-    EXPECT_EQ(registry.opened, std::vector<std::wstring>{kJavaSoftJre});
-    registry.opened.clear();
-    EXPECT_EQ(u8(search(settingsWith(L"", L"Only_JRE"))), "prompt");
-    EXPECT_TRUE(registry.opened.empty());
-}
-
-// A favoured provider of a wanted kind goes first; without one the newest runtime does.
-TEST_F(RuntimeSearchTest, TheFavouredProviderGoesFirst) {
-    const std::wstring sun = makeRuntime(temp, L"sun", {kClient});
-    const std::wstring jrockit = makeRuntime(temp, L"jrockit", {kClient});
-    const std::wstring jrockitJdk = makeRuntime(temp, L"jrockit-jdk", {std::wstring(L"jre") + kSep + kClient});
-    const std::wstring ibm = makeRuntime(temp, L"ibm", {kClient});
-    registry.roots[kJavaSoftJre] = {{L"1.6", sun}};
-    registry.roots[kRegistryRoots[2].path] = {{L"1.7", jrockit}};
-    registry.roots[kRegistryRoots[3].path] = {{L"1.5", jrockitJdk}};
-    registry.roots[kRegistryRoots[4].path] = {{L"1.8", ibm}};
-    const std::tuple<const wchar_t*, const wchar_t*, std::wstring> cases[] = {
-        {L"", L"", sun},         {L"", L"unknown", sun},     {L"", L"favor_sun", sun},
-        {L"", L"any", ibm},      {L"", L"favor_ibm", ibm},   {L"", L"ibm", ibm},
-        {L"", L"jrockit", jrockit}, {L"", L"favor_jrockit", jrockit},
-        {L"favor_JDK", L"jrockit", jrockitJdk + L"jre" + kSep}};
-    for (const auto& [source, provider, expected] : cases) {
-        EXPECT_EQ(u8(search(settingsWith(L"", source, provider))), u8(expected + kClient)) << u8(provider);
-        EXPECT_EQ(result.ibmFamily, expected == ibm) << u8(provider);
-    }
-}
-
 // The release file, of the JDK above a "jre" folder too.
 TEST_F(RuntimeSearchTest, TheReleaseFileMarksARuntimeFoundOutsideTheIbmRootAsIbm) {
     const std::wstring semeru = makeRuntime(temp, L"semeru", {std::wstring(L"jre") + kSep + kClient});
@@ -429,53 +330,15 @@ TEST_F(RuntimeSearchTest, SourcesAreTriedInTheirOrder) {
     makeRuntime(temp, L"jdk", {std::wstring(L"jre") + kSep + kClient});
     s.jrePath = temp.path(L"jdk");
     EXPECT_EQ(u8(search(s)), u8(exeFolder + L"jre" + kSep + kClient));
-}
-
-TEST_F(RuntimeSearchTest, RelativeFoldersAreTakenFromTheExecutablesFolderNotTheCurrentOne) {
-    // A document's folder as the current folder, with a planted runtime in every place
-    // a relative probe would reach.
-    const std::wstring planted = makeRuntime(temp, L"documents",
-                                             {kClient, kServer, std::wstring(L"rt") + kSep + kServer});
-    fs::current_path(fs::path(planted));
-    LaunchSettings s = settingsWith();
-    EXPECT_EQ(u8(search(s)), "prompt");
-    EXPECT_EQ(script.shown, 1);
-
-    temp.write(std::wstring(L"app") + kSep + kClient, "");
-    EXPECT_EQ(u8(search(s)), u8(exeFolder + kClient));
-
+    // A relative one is taken from the executable's folder, never from the current one
+    // (a document's folder could plant a runtime there): without the executable's folder
+    // it is passed over.
+    registry.roots.clear();
     s.jrePath = L"rt";
-    temp.write(std::wstring(L"app") + kSep + L"rt" + kSep + kServer, "");
-    s.jvmType = JvmType::Server;
-    EXPECT_EQ(u8(search(s)), u8(exeFolder + L"rt" + kSep + kServer));
-
-    // Without the executable's folder nothing relative is probed at all.
+    fs::current_path(fs::path(makeRuntime(temp, L"documents", {std::wstring(L"rt") + kSep + kClient})));
     environment.executableFolderKnown = false;
     environment.executableFolder.clear();
     EXPECT_EQ(u8(search(s)), "prompt");
-}
-
-TEST_F(RuntimeSearchTest, TheSixtyFourBitViewIsAskedOnlyForThePairedLauncher) {
-    FakeRegistry wide;
-    const std::wstring rt64 = makeRuntime(temp, L"rt64", {kServer});
-    wide.roots[kJavaSoftJre] = {{L"17", rt64}};
-    environment.wideView = &wide;
-    LaunchSettings s = settingsWith(L"server");
-
-    EXPECT_EQ(u8(search(s)), "prompt");
-    EXPECT_TRUE(wide.opened.empty());
-
-    s.pairProduct = L"jlaunch64.exe";
-    EXPECT_EQ(u8(search(s)), u8(rt64 + kServer));
-    EXPECT_TRUE(result.startPairedLauncher);
-
-    // A candidate in the default view ends the registry search there.
-    const std::wstring rt32 = makeRuntime(temp, L"rt32", {kServer});
-    registry.roots[kJavaSoftJre] = {{L"1.8", rt32}};
-    wide.opened.clear();
-    EXPECT_EQ(u8(search(s)), u8(rt32 + kServer));
-    EXPECT_FALSE(result.startPairedLauncher);
-    EXPECT_TRUE(wide.opened.empty());
 }
 
 TEST_F(RuntimeSearchTest, ThePromptComesLastWithTheMessageOfTheType) {
@@ -504,48 +367,6 @@ TEST_F(RuntimeSearchTest, ThePromptComesLastWithTheMessageOfTheType) {
     EXPECT_EQ(u8(search(settingsWith())), "failed");
 }
 
-TEST_F(RuntimeSearchTest, LibrariesOfAnotherMachineGoToThePairedLauncherFromEverySource) {
-    const std::string amd64Bytes = test_pe::peImageText(kMachineAmd64);
-    struct Case {
-        std::string content;
-        uint16_t ownMachine;
-        bool paired;
-    };
-    const Case cases[] = {
-        {amd64Bytes, kMachineI386, true}, {test_pe::peImageText(kMachineI386), kMachineI386, false},
-        {"text", kMachineI386, false},    {amd64Bytes, kMachineAmd64, false},
-        {test_pe::peImageText(kMachineI386), kMachineAmd64, true},
-    };
-    LaunchSettings s = settingsWith();
-    s.pairProduct = L"jlaunch64.exe";
-    LaunchSettings unpaired = settingsWith();
-    for (const Case& c : cases) {
-        TempFolder caseTemp;
-        const std::wstring folder = makeRuntime(caseTemp, L"rt", {kClient}, c.content);
-        registry.roots[kJavaSoftJre] = {{L"1.8", folder}};
-        environment.ownMachine = c.ownMachine;
-        EXPECT_EQ(u8(search(s)), u8(folder + kClient));
-        EXPECT_EQ(result.startPairedLauncher, c.paired) << "registry, machine " << c.ownMachine;
-        EXPECT_EQ(u8(search(unpaired)), u8(folder + kClient));
-        EXPECT_FALSE(result.startPairedLauncher);
-    }
-    registry.roots.clear();
-    environment.ownMachine = kMachineI386;
-    temp.write(std::wstring(L"app") + kSep + kClient, amd64Bytes);
-    EXPECT_EQ(u8(search(s)), u8(exeFolder + kClient));
-    EXPECT_TRUE(result.startPairedLauncher) << "bundled runtime";
-    s.jrePath = exeFolder;
-    EXPECT_TRUE(findRuntimeIn(s, environment, result) && result.startPairedLauncher) << "configured folder";
-
-    script.confirm = true;
-    script.folder = makeRuntime(temp, L"chosen64", {kClient}, amd64Bytes);
-    script.library = script.folder + kClient;
-    s.jrePath.clear();
-    fs::remove(fs::path(exeFolder + kClient));
-    EXPECT_EQ(u8(search(s)), u8(script.library));
-    EXPECT_TRUE(result.startPairedLauncher) << "chosen by the user";
-}
-
 TEST(ReleaseFileTest, ReadsTheKeysAndRecognisesTheIbmFamily) {
     struct Case {
         const char* text;
@@ -570,64 +391,36 @@ TEST(ReleaseFileTest, ReadsTheKeysAndRecognisesTheIbmFamily) {
     }
 }
 
+
 #ifndef _WIN32
+// The runtimes installed on Linux: folders with a release file, each once under its real
+// path, a JDK 8 through its "jre" folder, the IBM family by its release file.
 TEST(InstalledRuntimesTest, FoldersWithReleaseFilesAreListedOnceUnderTheirRoot) {
     TempFolder temp;
     const std::wstring jvm = temp.path(L"jvm");
     temp.write(L"jvm/jdk-17/release", "JAVA_VERSION=\"17.0.15\"\nIMPLEMENTOR=\"Debian\"\n");
     temp.write(L"jvm/jdk-17/bin/javac", "");
-    temp.write(L"jvm/jdk-17/lib/server/libjvm.so", "");
     temp.write(L"jvm/jdk8/release", "JAVA_VERSION=\"1.8.0_151\"\n");
     temp.write(L"jvm/jdk8/bin/javac", "");
     temp.write(L"jvm/jdk8/jre/lib/amd64/server/libjvm.so", "");
     temp.write(L"jvm/semeru-jre/release", "JAVA_VERSION=\"11.0.2\"\nJVM_VARIANT=\"Openj9\"\n");
-    temp.write(L"jvm/semeru-jre/lib/server/libjvm.so", "");
     temp.write(L"jvm/plain-jre/release", "JAVA_VERSION=\"21\"\n");
-    temp.write(L"jvm/plain-jre/lib/server/libjvm.so", "");
     temp.write(L"jvm/no-release/lib/server/libjvm.so", "");
     temp.write(L"jvm/.hidden/release", "JAVA_VERSION=\"99\"\n");
     fs::create_directory_symlink("jdk-17", fs::path(jvm) / "a-java-17-alias");
     fs::create_directories(fs::path(temp.path(L"other")));
     fs::create_directory_symlink(fs::path(jvm) / "plain-jre", fs::path(temp.path(L"other")) / "plain");
 
-    const std::vector<InstalledRuntime> found = scanInstalledRuntimes({jvm, temp.path(L"other"), temp.path(L"none")});
     std::vector<std::string> seen;
-    for (const InstalledRuntime& r : found) {
+    for (const InstalledRuntime& r : scanInstalledRuntimes({jvm, temp.path(L"other"), temp.path(L"none")})) {
         seen.push_back(u8(r.name) + (r.kind == RuntimeKind::Jdk ? " jdk " : " jre ") + (r.ibmFamily ? "ibm " : "") +
                        u8(r.runtimeFolder.substr(jvm.size())));
     }
     // "a-java-17-alias" comes first by name and stands for jdk-17, under its real path.
-    const std::vector<std::string> expected = {
-        "17.0.15 jdk /jdk-17/", "1.8.0_151 jdk /jdk8/jre/", "21 jre /plain-jre/", "11.0.2 jre ibm /semeru-jre/"};
-    EXPECT_EQ(seen, expected);
-
-    const std::unique_ptr<RuntimeRegistry> registry = runtimeRegistryOver({jvm});
-    RuntimeCandidate selected;
-    ASSERT_TRUE(searchRegistry(*registry, settingsWith(L"", L"", L"", L"1.8", L"1.8"), selected));
-    EXPECT_EQ(u8(selected.runtimeFolder), u8(jvm + L"/jdk8/jre/"));
-    EXPECT_EQ(u8(findJvmLibrary(selected.runtimeFolder, JvmType::Server)),
-              u8(jvm + L"/jdk8/jre/lib/amd64/server/libjvm.so"));
-    ASSERT_TRUE(searchRegistry(*registry, settingsWith(L"", L"only_JRE"), selected));
-    EXPECT_EQ(u8(selected.runtimeFolder), u8(jvm + L"/plain-jre/"));
-    ASSERT_TRUE(searchRegistry(*registry, settingsWith(L"", L"", L"ibm"), selected));
-    EXPECT_EQ(u8(selected.runtimeFolder), u8(jvm + L"/semeru-jre/"));
-    EXPECT_EQ(selected.provider, RuntimeProvider::Ibm);
-    EXPECT_FALSE(searchRegistry(*registry, settingsWith(L"", L"", L"jrockit"), selected));
+    EXPECT_EQ(seen, (std::vector<std::string>{"17.0.15 jdk /jdk-17/", "1.8.0_151 jdk /jdk8/jre/", "21 jre /plain-jre/",
+                                              "11.0.2 jre ibm /semeru-jre/"}));
 }
 #endif
-
-// --- the vendors' keys -------------------------------------------------------------------
-
-const std::wstring kAdoptiumJdk = L"HKLM\\Software\\Eclipse Adoptium\\JDK\\";
-const std::wstring kAdoptOpenJdk = L"HKLM\\Software\\AdoptOpenJDK\\JDK\\";
-const std::wstring kZuluUser = L"HKCU\\Software\\Azul Systems\\Zulu\\";
-const std::wstring kJavaSoftJdkKey = L"HKLM\\Software\\JavaSoft\\JDK\\";
-
-FakeEntry vendorEntry(const std::wstring& name, const std::wstring& location, const std::wstring& folder) {
-    FakeEntry entry{name, L""};
-    entry.values[location] = folder;
-    return entry;
-}
 
 const VendorRegistration& registrationOf(const std::wstring& path) {
     for (const VendorRegistration& r : kVendorRegistrations) {
@@ -659,67 +452,6 @@ TEST(VendorRegistrationTest, TheEntrysNameTellsTheKindWhereTheKeyDoesNot) {
     }
 }
 
-TEST_F(RuntimeSearchTest, VendorEntriesTakeVersionFolderKindAndFamilyFromTheirRuntime) {
-    registry.vendorKeys = true;
-    const std::wstring jdkMarker = std::wstring(L"jre") + kSep + kMarker;
-    const std::wstring jdkServer = std::wstring(L"jre") + kSep + kServer;
-    const std::wstring zulu17 = makeRuntime(temp, L"zulu17", {kServer});
-    temp.write(std::wstring(L"zulu17") + kSep + L"release",
-               "JAVA_VERSION=\"17.0.9\"\nIMPLEMENTOR=\"Azul Systems, Inc.\"\n");
-    const std::wstring zulu8jre = makeRuntime(temp, L"zulu8jre", {kClient});
-    const std::wstring jdk8 = makeRuntime(temp, L"jdk8", {jdkMarker, jdkServer});
-    temp.write(std::wstring(L"jdk8") + kSep + L"release", "JAVA_VERSION=\"1.8.0_392\"\n");
-    const std::wstring hotspot = makeRuntime(temp, L"hotspot", {kServer});
-    const std::wstring openj9 = makeRuntime(temp, L"openj9", {kServer});
-    const std::wstring gone = temp.path(L"uninstalled");
-
-    registry.keys[kZuluUser] = {vendorEntry(L"zulu-17", L"InstallationPath", zulu17),
-                                vendorEntry(L"zulu-8-jre", L"InstallationPath", zulu8jre)};
-    registry.keys[kJavaSoftJdkKey] = {vendorEntry(L"1.8", L"JavaHome", jdk8.substr(0, jdk8.size() - 1)),
-                                      vendorEntry(L"21", L"JavaHome", gone)};
-    FakeEntry both = vendorEntry(L"11.0.20.1", L"hotspot\\MSI\\Path", hotspot);
-    both.values[L"hotspot\\EXE\\Path"] = hotspot;  // one runtime, listed twice
-    both.values[L"openj9\\MSI\\Path"] = openj9;
-    registry.keys[kAdoptOpenJdk] = {both};
-
-    std::vector<RuntimeCandidate> list;
-    const LaunchSettings any = settingsWith(L"", L"", L"any");
-    for (const RegistryHive hive : {RegistryHive::LocalMachine, RegistryHive::CurrentUser}) {
-        for (const VendorRegistration& r : kVendorRegistrations) {
-            searchVendorRegistration(registry, hive, r, any, kMachineI386, list);
-        }
-    }
-    std::vector<std::string> listed;
-    for (const RuntimeCandidate& c : list) {
-        listed.push_back(u8(c.runtimeFolder) + " " + u8(formatVersion(c.version)) +
-                         (c.provider == RuntimeProvider::Ibm ? " IBM" : ""));
-    }
-    // A JDK through its jre folder, versions from the release file or else the entry's name.
-    EXPECT_EQ(listed, (std::vector<std::string>{u8(jdk8 + L"jre" + kSep) + " 1.8.0.392", u8(hotspot) + " 11.0.20.1",
-                                                u8(openj9) + " 11.0.20.1 IBM", u8(zulu17) + " 17.0.9",
-                                                u8(zulu8jre) + " 8.0"}));
-
-    // Kinds and families as the settings want them.
-    EXPECT_EQ(u8(search(settingsWith())), u8(zulu17 + kServer));
-    EXPECT_EQ(u8(search(settingsWith(L"", L"only_JRE"))), u8(zulu8jre + kClient));
-    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"", L"", L"1.8"))), u8(jdk8 + jdkServer));
-    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"favor_ibm", L"", L"11.0.20"))), u8(openj9 + kServer));
-    EXPECT_TRUE(result.ibmFamily);
-    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"", L"", L"11.0.20"))), u8(hotspot + kServer));
-    EXPECT_FALSE(result.ibmFamily);
-    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"ibm", L"", L"11.0.20"))), u8(openj9 + kServer));
-    // Without a release file the name is the version as written: "zulu-8-jre" is 8,
-    // above a maximum of 1.8.
-    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"", L"8", L"8"))), u8(zulu8jre + kClient));
-    // favor_JDK prefers the JDK 8 to the newer Zulu JRE.
-    registry.keys.erase(kAdoptOpenJdk);
-    EXPECT_EQ(u8(search(settingsWith(L"", L"favor_JDK"))), u8(zulu17 + kServer));
-    registry.keys[kZuluUser].erase(registry.keys[kZuluUser].begin());
-    EXPECT_EQ(u8(search(settingsWith(L"", L"favor_JDK"))), u8(jdk8 + jdkServer));
-    EXPECT_EQ(u8(search(settingsWith(L"", L"favor_JRE"))), u8(zulu8jre + kClient));
-    EXPECT_EQ(u8(search(settingsWith(L"", L"", L"", L"", L"", L"1.8"))), u8(jdk8 + jdkServer));
-}
-
 TEST_F(RuntimeSearchTest, ThePairedLauncherIsNeitherThisLauncherNorOneThatWasPairedItself) {
     const std::wstring rt64 = makeRuntime(temp, L"rt64", {kClient}, test_pe::peImageText(kMachineAmd64));
     registry.roots[kJavaSoftJre] = {{L"17", rt64}};
@@ -746,54 +478,6 @@ TEST_F(RuntimeSearchTest, ThePairedLauncherIsNeitherThisLauncherNorOneThatWasPai
     environment.wideView = &wide;
     EXPECT_EQ(u8(search(s)), u8(rt64 + kClient));
     EXPECT_FALSE(result.startPairedLauncher);
-}
-
-// --- the trace ------------------------------------------------------------------------------
-
-void expectTraced(const testing::TraceCapture& capture, const std::vector<std::wstring>& lines) {
-    const std::string text = capture.text();
-    for (const std::wstring& line : lines) {
-        EXPECT_NE(text.find(u8(line)), std::string::npos) << u8(line) << "\nin:\n" << text;
-    }
-}
-
-TEST_F(RuntimeSearchTest, TheTraceNamesEveryProbeAndWhyEachRuntimeWasDroppedOrTaken) {
-    const std::wstring jre17 = makeRuntime(temp, L"jre17", {kClient});
-    const std::wstring empty = makeRuntime(temp, L"empty", {});
-    registry.roots[kJavaSoftJre] = {
-        {L"1.5.0_22", jre17}, {L"1.6.0_46", jre17, false}, {L"1.6.0_47", empty}, {L"1.7.0_80", jre17},
-    };
-    registry.vendorKeys = true;
-    registry.keys[kAdoptiumJdk] = {vendorEntry(L"17.0.2.8", L"hotspot\\MSI\\Path", empty)};
-    testing::TraceCapture capture;
-    LaunchSettings s = settingsWith(L"", L"", L"", L"1.6", L"", L"1.9");
-    s.jrePath = temp.path(L"configured");
-    EXPECT_EQ(u8(search(s)), u8(jre17 + kClient));
-    expectTraced(capture, {
-        L"runtime: JRE Path: no JVM library for JVM Type default in " + s.jrePath,
-        L"runtime: runtime beside the executable: no JVM library",
-        L"runtime: " + std::wstring(kJavaSoftJre) + L":",
-        L"runtime:   entry \"1.5.0_22\": version 1.5.0.22 below Minimum Version 1.6, dropped",
-        L"runtime:   entry \"1.6.0_46\": no JavaHome, dropped",
-        L"runtime:   entry \"1.6.0_47\": no JVM library, dropped",
-        L"runtime:   entry \"1.7.0_80\": kept, 1.7.0.80 at " + jre17,
-        L"runtime: Preferred versions item \"1.9\" matches no candidate",
-        L"runtime: selected the first in order: 1.7.0.80 at " + jre17,
-    });
-
-    // The vendors' keys when the older roots give nothing, and the user last.
-    capture.clear();
-    s.jrePath.clear();
-    registry.roots.clear();
-    EXPECT_EQ(u8(search(s)), "prompt");
-    expectTraced(capture, {
-        L"runtime: HKLM\\Software\\JavaSoft\\JDK\\: absent",
-        L"runtime:   entry \"17.0.2.8\" (hotspot\\MSI\\Path): JDK of JavaSoft in " + empty +
-            L", version 17.0.2.8 (from the entry's name)",
-        L"runtime:   entry \"17.0.2.8\": no hotspot\\EXE\\Path",
-        L"runtime:   entry \"17.0.2.8\" (hotspot\\MSI\\Path): no JVM library for JVM Type default, dropped",
-        L"runtime: the prompt ended without a runtime",
-    });
 }
 
 }  // namespace

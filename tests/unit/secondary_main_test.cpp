@@ -1,6 +1,6 @@
-// secondaryMain against the test JVM: a forwarded launch attaches a thread of its own
-// while main runs, finds the method in its two forms, replies at the right moment, and
-// leaves the virtual machine again.
+// secondaryMain against the test JVM: the launches it cannot serve, and a thread that
+// stays in the virtual machine. (Both forms served, and the moment of each reply, are
+// the end-to-end tests' single-instance cases.)
 #include "jvm/secondary_main.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +31,6 @@ protected:
     void SetUp() override {
         if (!testing::testJvmBuilt()) GTEST_SKIP() << "the test JVM was not built";
         TestJvmTest::SetUp();
-        control("TESTJVM_SECONDARY_RESULT", "42");
         forwarded = SecondaryLaunch{};
         forwardedReturned = false;
         launch_.mainStarting = [] {
@@ -41,7 +40,6 @@ protected:
         jvm_.options = {"-Xmx64m"};
     }
     void TearDown() override {
-        control("TESTJVM_SECONDARY_RESULT", "");
         control("TESTJVM_FAIL", "");
     }
 
@@ -60,68 +58,55 @@ protected:
     JvmOptions jvm_;
 };
 
-// The void form is answered with 0 before it runs; the int form, looked for second, with
-// its result after it ran. The void form's absence is cleared, not reported.
-TEST_F(SecondaryMainTest, EachFormIsAnsweredOnceAtItsMoment) {
-    struct Case {
-        const wchar_t* mainClass;
-        std::vector<std::wstring> arguments;
-        size_t lookups;
-        std::vector<std::string> order;
-    };
-    const Case cases[] = {
-        {L"app/SecondaryVoid", {L"doc one.txt", L"\u00fc\u20ac\U0001F600"}, 1,
-         {"AttachCurrentThread", "shutdown hook added", "shutdown hook removed", "FindClass app/SecondaryVoid",
-          "GetStaticMethodID app/SecondaryVoid secondaryMain ([Ljava/lang/String;)V", "launcher: reply 0",
-          "CallStaticVoidMethodV secondaryMain", "secondaryMain void args=2", "arg 0: doc one.txt",
-          "arg 1: \xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80", "DetachCurrentThread", "main app/SecondaryVoid args=0"}},
-        {L"app/SecondaryInt", {L""}, 2,
-         {"AttachCurrentThread", "GetStaticMethodID app/SecondaryInt secondaryMain ([Ljava/lang/String;)V",
-          "GetStaticMethodID app/SecondaryInt secondaryMain ([Ljava/lang/String;)I", "secondaryMain int args=1",
-          "arg 0: ", "launcher: reply 42", "DetachCurrentThread"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(os::toUtf8(c.mainClass));
-        forwarded.mainClass = c.mainClass;
-        forwarded.arguments = c.arguments;
-        run(c.mainClass);
-        EXPECT_TRUE(forwardedReturned);
-        expectInOrder(c.order);
-        EXPECT_EQ(count("launcher: reply"), 1u);
-        EXPECT_EQ(count("GetStaticMethodID " + os::toUtf8(c.mainClass) + " secondaryMain"), c.lookups);
-        EXPECT_EQ(count("ExceptionDescribe"), 0u);
-    }
-}
-
 // Without the class, the method or the argument array there is no reply: the failure is
-// described and the thread leaves. A name outside ASCII reaches FindClass in modified UTF-8.
-TEST_F(SecondaryMainTest, NoReplyWhenTheLaunchCannotBeMade) {
+// described and the thread leaves. A name outside ASCII reaches FindClass in modified
+// UTF-8. A virtual machine that takes no thread any more cannot serve the launch, and one
+// whose shutdown has begun would answer and then lose it: either is answered -1 at once,
+// with nothing called and nothing reported.
+TEST_F(SecondaryMainTest, ALaunchThatCannotBeMadeIsNotAnsweredOrAnsweredNotServed) {
     struct Case {
         const wchar_t* forwardedClass;
         const char* fail;
+        const char* shuttingDown;
         std::vector<std::string> order;
     };
     const Case cases[] = {
-        {L"app/Records", "", {"AttachCurrentThread", "FindClass app/Records", "ExceptionDescribe"}},
-        {L"app/Gr\u00fc\u00dfe", "",
-         {"AttachCurrentThread", "FindClass app/Gr\xC3\xBC\xC3\x9F" "e", "ExceptionDescribe"}},
-        {L"app/Missing", "", {"AttachCurrentThread", "FindClass app/Missing", "ExceptionDescribe"}},
-        {L"app/SecondaryInt", "NewObjectArray:2",
+        {L"app/Records", "", "", {"AttachCurrentThread", "FindClass app/Records", "ExceptionDescribe"}},
+        {L"app/Gr\u00fc\u00dfe", "", "", {"AttachCurrentThread", "FindClass app/Gr\xC3\xBC\xC3\x9F" "e", "ExceptionDescribe"}},
+        {L"app/Missing", "", "", {"AttachCurrentThread", "FindClass app/Missing", "ExceptionDescribe"}},
+        {L"app/SecondaryInt", "NewObjectArray:2", "",
          {"AttachCurrentThread", "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of NewObjectArray"}},
+        {L"app/SecondaryVoid", "", "1", {"AttachCurrentThread", "launcher: reply -1"}},
+        {L"app/SecondaryInt", "", "1", {"AttachCurrentThread", "launcher: reply -1"}},
+        {L"app/SecondaryVoid", "AttachCurrentThread", "", {"launcher: reply -1"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(os::toUtf8(c.forwardedClass));
+        SCOPED_TRACE(::testing::Message() << os::toUtf8(c.forwardedClass) << " " << c.fail << c.shuttingDown);
         control("TESTJVM_FAIL", c.fail);
+        control("TESTJVM_SHUTTING_DOWN", c.shuttingDown);
         forwarded.mainClass = c.forwardedClass;
         forwarded.arguments = {L"x"};
         run(L"app/Records");
         EXPECT_FALSE(forwardedReturned);
-        EXPECT_EQ(count("launcher: reply"), 0u);
+        const bool answered = c.order.back() == "launcher: reply -1";
+        EXPECT_EQ(count("launcher: reply"), answered ? 1u : 0u);
         EXPECT_EQ(count("secondaryMain "), 0u);
+        if (answered) EXPECT_EQ(count("ExceptionDescribe"), 0u);
+        if (answered) EXPECT_EQ(count("GetStaticMethodID " + os::toUtf8(c.forwardedClass)), 0u);
         std::vector<std::string> order = c.order;
-        order.push_back("DetachCurrentThread");
+        // A thread that was never attached has nothing to leave.
+        if (std::string(c.fail) != "AttachCurrentThread") order.push_back("DetachCurrentThread");
         expectInOrder(order);
     }
+    control("TESTJVM_SHUTTING_DOWN", "");
+
+    // The same launch once the virtual machine has been destroyed, or without one.
+    control("TESTJVM_FAIL", "");
+    clearLog();
+    EXPECT_FALSE(runSecondaryMain(lastVm, forwarded, kReply));
+    expectInOrder({"AttachCurrentThread refused", "launcher: reply -1"});
+    EXPECT_FALSE(runSecondaryMain(nullptr, forwarded, kReply));
+    EXPECT_EQ(count("launcher: reply -1"), 2u);
 }
 
 TEST_F(SecondaryMainTest, AThreadThatStaysInTheVirtualMachineIsNotDetached) {
@@ -134,46 +119,6 @@ TEST_F(SecondaryMainTest, AThreadThatStaysInTheVirtualMachineIsNotDetached) {
     const int main = position("main app/SecondaryVoid args=0");
     ASSERT_GT(main, reply);
     EXPECT_EQ(position("DetachCurrentThread", reply), position("DetachCurrentThread", main));
-}
-
-// A virtual machine that takes no thread any more (it refuses, or it is gone) cannot serve
-// the launch: the second instance is told so at once instead of waiting for this process.
-// A virtual machine whose shutdown has begun would answer and then lose the launch: it is
-// answered -1 and neither form is called.
-TEST_F(SecondaryMainTest, NothingIsHandedToAVirtualMachineThatShutsDown) {
-    control("TESTJVM_SHUTTING_DOWN", "1");
-    for (const wchar_t* mainClass : {L"app/SecondaryVoid", L"app/SecondaryInt"}) {
-        SCOPED_TRACE(os::toUtf8(mainClass));
-        clearLog();
-        forwarded.mainClass = mainClass;
-        run(mainClass);
-        EXPECT_FALSE(forwardedReturned);
-        EXPECT_EQ(count("launcher: reply"), 1u);
-        EXPECT_TRUE(logged("launcher: reply -1"));
-        EXPECT_EQ(count("GetStaticMethodID " + os::toUtf8(mainClass) + " secondaryMain"), 0u);
-        EXPECT_EQ(count("ExceptionDescribe"), 0u) << "the refused hook is no failure to report";
-        expectInOrder({"AttachCurrentThread", "launcher: reply -1", "DetachCurrentThread"});
-    }
-    control("TESTJVM_SHUTTING_DOWN", "");
-}
-
-TEST_F(SecondaryMainTest, AThreadTheVirtualMachineDoesNotTakeIsAnsweredNotServed) {
-    forwarded.mainClass = L"app/SecondaryVoid";
-    control("TESTJVM_FAIL", "AttachCurrentThread");
-    run(L"app/SecondaryVoid");
-    control("TESTJVM_FAIL", "");
-    EXPECT_FALSE(forwardedReturned);
-    EXPECT_EQ(count("launcher: reply"), 1u);
-    EXPECT_TRUE(logged("launcher: reply -1"));
-    EXPECT_EQ(count("FindClass app/SecondaryVoid"), 0u);
-
-    // The same launch once the virtual machine has been destroyed, or without one.
-    clearLog();
-    EXPECT_FALSE(runSecondaryMain(lastVm, forwarded, kReply));
-    expectInOrder({"AttachCurrentThread refused", "launcher: reply -1"});
-    EXPECT_EQ(count("launcher: reply"), 1u);
-    EXPECT_FALSE(runSecondaryMain(nullptr, forwarded, kReply));
-    EXPECT_EQ(count("launcher: reply -1"), 2u);
 }
 
 }  // namespace

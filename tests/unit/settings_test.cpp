@@ -9,6 +9,7 @@
 #include "os/os.h"
 #include "support/messages.h"
 #include "temp_folder.h"
+#include "trace_capture.h"
 
 namespace jl {
 namespace {
@@ -55,6 +56,33 @@ TEST(SettingsStore, FileReplacesAndPlusSectionExtends) {
     }
 }
 
+// The trace names where each value came from, and never shows one of the embedded layer.
+TEST(SettingsStore, TheTraceNamesEachValuesSourceAndHidesTheEmbeddedText) {
+    TempFolder dir;
+    const std::wstring ini = dir.write(L"tool.ini",
+                                       "[Java Runtime Environment]\r\nMinimum Version=11\r\n"
+                                       "[Java Runtime Environment+]\r\nVirtual Machine Parameters=-Dvisible=1\r\n");
+    const SettingsStore store(IniFile(ini), EmbeddedSettings::parse(L"[Java Runtime Environment]\r\n"
+                                                                    L"Main Class=com.secret.Main\r\n"
+                                                                    L"Virtual Machine Parameters=-Dsecret=1\r\n"
+                                                                    L"Minimum Version=1.4.2\r\n"));
+    testing::TraceCapture capture;
+    EXPECT_EQ(store.readString(kJre, L"Minimum Version"), L"11");
+    EXPECT_EQ(store.readString(kJre, L"Main Class"), L"com.secret.Main");
+    EXPECT_EQ(store.readString(kJre, L"Virtual Machine Parameters"), L"-Dsecret=1 -Dvisible=1");
+    EXPECT_EQ(store.readString(kJre, L"JVM Type"), L"");
+
+    const std::string text = capture.text();
+    for (const char* line : {"settings: [Java Runtime Environment] Minimum Version = \"11\" (settings file)",
+                        "settings: [Java Runtime Environment] Main Class: the embedded value (not shown)",
+                        "Virtual Machine Parameters: the embedded value (not shown), extended by "
+                        "[Java Runtime Environment+] \"-Dvisible=1\"",
+                        "settings: [Java Runtime Environment] JVM Type: not set"}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\nin:\n" << text;
+    }
+    for (const char* hidden : {"secret", "1.4.2"}) EXPECT_EQ(text.find(hidden), std::string::npos) << text;
+}
+
 TEST(IniFile, ValuesOfAnyLengthComeOutWhole) {
     TempFolder dir;
     EXPECT_EQ(IniFile(dir.path(L"absent.ini")).readString(L"S", L"K"), L"");
@@ -69,15 +97,6 @@ TEST(IniFile, ValuesOfAnyLengthComeOutWhole) {
             EXPECT_EQ(read, std::wstring(value.begin(), value.end()));
         }
     }
-}
-
-TEST(LaunchSettings, SingleValues) {
-    EXPECT_EQ(interpretJvmType(L"server"), JvmType::Server);
-    EXPECT_EQ(interpretJvmType(L"favor_server"), JvmType::FavorServer);
-    EXPECT_EQ(interpretJvmType(L"Server"), JvmType::Default);
-    EXPECT_EQ(interpretMainClass(L"com.example.app.Main"), L"com/example/app/Main");
-    EXPECT_TRUE(isYesIgnoringCase(L"YES"));
-    EXPECT_FALSE(isYesIgnoringCase(L"y"));
 }
 
 std::wstring lastShownText;
@@ -170,26 +189,6 @@ TEST_F(ReadLaunchSettings, JrePathComesFromThePerUserFileWhenItExists) {
     ASSERT_TRUE(read(ini + "[Application]\r\nApplication Type=service\r\n", u));
     EXPECT_TRUE(u.isService);
     EXPECT_EQ(u.jrePath, L"from-store");
-}
-
-TEST(SettingsPaths, SettingsFileBesideTheExecutable) {
-    std::wstring path;
-#ifdef _WIN32
-    ASSERT_TRUE(settingsFilePathFor(L"C:\\Apps\\tool.exe", path));
-    EXPECT_EQ(path, L"C:\\Apps\\tool.ini");
-    // The last "." of the whole path counts, even in a folder name.
-    ASSERT_TRUE(settingsFilePathFor(L"C:\\Apps.old\\tool", path));
-    EXPECT_EQ(path, L"C:\\Apps.ini");
-    EXPECT_FALSE(settingsFilePathFor(L"C:\\Apps\\tool", path));
-#else
-    ASSERT_TRUE(settingsFilePathFor(L"/opt/apps/tool", path));
-    EXPECT_EQ(path, L"/opt/apps/tool.ini");
-    ASSERT_TRUE(settingsFilePathFor(L"/opt/apps.old/tool", path));
-    EXPECT_EQ(path, L"/opt/apps.old/tool.ini");
-    ASSERT_TRUE(settingsFilePathFor(L"/opt/apps/tool.bin", path));
-    EXPECT_EQ(path, L"/opt/apps/tool.ini");
-#endif
-    EXPECT_EQ(productFolderName(L"a\\b?c\"d|e>f<g:h/i*j k"), L"abcdefghij k");
 }
 
 }  // namespace

@@ -60,41 +60,6 @@ TEST_F(SingleInstanceTest, TheFirstClaimsTheNameAndALaterOneHandsOverWhatFits) {
     EXPECT_EQ(second.waitForFirstInstanceReply(), kLaunchNotServed);
 }
 
-TEST_F(SingleInstanceTest, ALaunchWaitingForMainIsAnsweredWhenTheFirstEnds) {
-    const std::wstring name = uniqueName(L"teardown");
-    SingleInstance first;
-    ASSERT_TRUE(first.claimOrHandOver(name, {}));
-    SingleInstance second;
-    ASSERT_TRUE(second.claimOrHandOver(name, {L"waiting"}));
-    ASSERT_TRUE(second.isSecondInstance());
-    const Clock::time_point start = Clock::now();
-    std::thread ending([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        first.teardown();
-    });
-    EXPECT_EQ(second.waitForFirstInstanceReply(), kLaunchNotServed);
-    ending.join();
-    EXPECT_LT(secondsSince(start), 5.0);
-}
-
-TEST_F(SingleInstanceTest, AnEndedFirstInstanceFreesTheName) {
-    const std::wstring name = uniqueName(L"freed");
-    {
-        SingleInstance first;
-        ASSERT_TRUE(first.claimOrHandOver(name, {}));
-        ASSERT_TRUE(first.isFirstInstance());
-        first.teardown();
-        first.closeMainStartedEvent();
-        SingleInstance next;
-        ASSERT_TRUE(next.claimOrHandOver(name, {}));
-        EXPECT_TRUE(next.isFirstInstance());
-    }
-    // Teardown happens with the object too.
-    SingleInstance after;
-    ASSERT_TRUE(after.claimOrHandOver(name, {}));
-    EXPECT_TRUE(after.isFirstInstance());
-}
-
 #ifdef _WIN32
 // What another program may leave in the block: a second instance that finds no listener
 // it can reach gives up after a few seconds with false, never hangs.

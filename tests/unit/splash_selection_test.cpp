@@ -12,12 +12,9 @@
 
 #include "config/launch_settings.h"
 #include "os/os.h"
-#include "temp_folder.h"
 
 namespace jl {
 namespace {
-
-using testing::TempFolder;
 
 TEST(SplashSelection, PlanFromImagePreferenceLibraryAndPlatform) {
     struct Case {
@@ -40,48 +37,6 @@ TEST(SplashSelection, PlanFromImagePreferenceLibraryAndPlatform) {
         const SplashPlan plan = planSplash(c.image, c.preferNative, c.libraryFound, c.hasOwnWindow);
         EXPECT_EQ(plan.tryNative, c.tryNative) << c.image << " " << c.preferNative << c.libraryFound << c.hasOwnWindow;
         EXPECT_EQ(plan.ownWindow, c.ownWindow) << c.image << " " << c.preferNative << c.libraryFound << c.hasOwnWindow;
-    }
-}
-
-TEST(SplashSelection, NativeLibraryIsLookedForTwoFoldersAboveTheJvm) {
-#ifdef _WIN32
-    const std::wstring jvmFile = L"rt\\bin\\client\\jvm.dll", libraryFolder = L"rt\\bin\\";
-#else
-    const std::wstring jvmFile = L"rt/lib/server/libjvm.so", libraryFolder = L"rt/lib/";
-#endif
-    TempFolder folder;
-    const std::wstring jvm = folder.write(jvmFile, "");
-    EXPECT_EQ(findNativeSplashLibrary(jvm), L"");
-    const std::wstring library = folder.write(libraryFolder + kNativeSplashLibraryName, "");
-    EXPECT_EQ(findNativeSplashLibrary(jvm), library);
-}
-
-TEST(SplashSettings, DisplayKeysAreReadByTheirOwnRules) {
-    struct Case {
-        const char* lines;
-        const wchar_t* image;
-        bool shadow, preferNative;
-    };
-    const Case cases[] = {
-        {"", L"", false, false},
-        {"Splash Screen=img\\splash.png\r\nSplash Screen Shadow=true\r\nPreffer Native Splash Screen=Yes\r\n",
-         L"img\\splash.png", true, true},
-        // The shadow only for "true" exactly, the preference for "yes" in any case.
-        {"Splash Screen=a.png\r\nSplash Screen Shadow=True\r\nPreffer Native Splash Screen=yES\r\n", L"a.png",
-         false, true},
-        {"Splash Screen=a.png\r\nSplash Screen Shadow=yes\r\nPreffer Native Splash Screen=true\r\n", L"a.png",
-         false, false},
-        // The correctly spelt key is not the one the settings file uses.
-        {"Splash Screen=a.png\r\nPrefer Native Splash Screen=Yes\r\n", L"a.png", false, false},
-    };
-    TempFolder folder;
-    for (const Case& c : cases) {
-        const std::wstring ini = folder.write(L"tool.ini", std::string("[Display]\r\n") + c.lines);
-        LaunchSettings settings;
-        readSplashSettings(ini, settings);
-        EXPECT_EQ(settings.splashImage, c.image) << c.lines;
-        EXPECT_EQ(settings.splashShadow, c.shadow) << c.lines;
-        EXPECT_EQ(settings.preferNativeSplash, c.preferNative) << c.lines;
     }
 }
 
@@ -142,33 +97,6 @@ TEST(NativeSplash, MissingEntryFailsButKeepsTheCloseEntry) {
         splash.close();
         EXPECT_EQ(calls, Calls{"close"}) << missing;
     }
-}
-
-TEST(NativeSplash, AnotherLibrarysCloseEntryReplacesTheHeldOne) {
-    calls.clear();
-    NativeSplash splash;
-    ASSERT_TRUE(splash.start(allEntries(), L"a.png"));
-    NativeSplashEntries other = allEntries();
-    other.close = [] { calls.push_back("other close"); };
-    ASSERT_TRUE(splash.start(other, L"b.png"));
-    // The first library's close entry ran before the second one was held.
-    EXPECT_EQ(calls[3], "close");
-    splash.close();
-    EXPECT_EQ(calls.back(), "other close");
-
-    // The same close entry again is not a reason to call it.
-    calls.clear();
-    NativeSplash again;
-    ASSERT_TRUE(again.start(allEntries(), L"a.png"));
-    ASSERT_TRUE(again.start(allEntries(), L"a.png"));
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), "close"), 0);
-
-    // A library that cannot be loaded is no splash.
-    TempFolder folder;
-    NativeSplash none;
-    EXPECT_FALSE(none.start(folder.path(L"missing") + os::kPathSeparator + kNativeSplashLibraryName, L"a.png"));
-    EXPECT_FALSE(none.start(folder.write(kNativeSplashLibraryName, "not a library"), L"a.png"));
-    EXPECT_FALSE(none.holdsCloseEntry());
 }
 
 }  // namespace

@@ -1,6 +1,15 @@
+// Text handling: command lines, lists, message formatting and the UTF-16 units of Java
+// strings (the strings themselves cross the test JVM in the host tests).
 #include "support/text.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/launcher_app.h"
+#include "jvm/java_strings.h"
+#include "support/messages.h"
 
 namespace jl {
 namespace {
@@ -53,6 +62,76 @@ TEST(Text, TrimAndCase) {
     EXPECT_TRUE(equalsIgnoreCase(L"JRockit", L"jrockit"));
     EXPECT_FALSE(equalsIgnoreCase(L"yes ", L"yes"));
     EXPECT_FALSE(equalsIgnoreCase(L"ye", L"yes"));
+}
+
+TEST(LauncherApp, ArgumentsOfTheCommandLine) {
+    EXPECT_EQ(argumentsFromCommandLine(L""), List{});
+    EXPECT_EQ(argumentsFromCommandLine(L"  \"C:\\Apps\\tool.exe\"  "), List{});
+    EXPECT_EQ(argumentsFromCommandLine(L"\"C:\\Apps\\tool.exe\"  a  \"b c\"\t"), (List{L"a", L"b c"}));
+}
+
+TEST(LauncherApp, NoSplashSwitchIsWholeAndCaseSensitive) {
+    EXPECT_TRUE(hasNoSplashSwitch({L"a", L"-nosplash"}));
+    EXPECT_TRUE(hasNoSplashSwitch({L"/nosplash", L"b"}));
+    EXPECT_FALSE(hasNoSplashSwitch({L"-NOSPLASH"}));
+    EXPECT_FALSE(hasNoSplashSwitch({L"-nosplash2", L"x-nosplash"}));
+    EXPECT_FALSE(hasNoSplashSwitch({}));
+}
+
+TEST(LauncherApp, WorkingFolderAndPathsBesideTheExecutable) {
+#ifdef _WIN32
+    EXPECT_EQ(workingFolderOf(L"C:\\Apps\\tool.exe"), L"C:\\Apps");
+    EXPECT_EQ(workingFolderOf(L"E:\\tool.exe"), L"E:\\");
+    EXPECT_EQ(workingFolderOf(L"\\tool.exe"), L"");
+    EXPECT_EQ(workingFolderOf(L"tool.exe"), L"");
+    EXPECT_EQ(resolveBesideExecutable(L"tool64.exe", L"C:\\Apps\\tool.exe"), L"C:\\Apps\\tool64.exe");
+    EXPECT_EQ(resolveBesideExecutable(L"bin\\tool64.exe", L"C:\\Apps\\tool.exe"), L"C:\\Apps\\bin\\tool64.exe");
+    EXPECT_EQ(resolveBesideExecutable(L"D:\\x\\t.exe", L"C:\\Apps\\tool.exe"), L"D:\\x\\t.exe");
+    EXPECT_EQ(resolveBesideExecutable(L"\\\\srv\\share\\t.exe", L"C:\\Apps\\tool.exe"), L"\\\\srv\\share\\t.exe");
+#else
+    EXPECT_EQ(workingFolderOf(L"/opt/apps/tool"), L"/opt/apps");
+    EXPECT_EQ(workingFolderOf(L"/tool"), L"/");
+    EXPECT_EQ(resolveBesideExecutable(L"tool64", L"/opt/apps/tool"), L"/opt/apps/tool64");
+    EXPECT_EQ(resolveBesideExecutable(L"/usr/bin/t", L"/opt/apps/tool"), L"/usr/bin/t");
+#endif
+    EXPECT_EQ(resolveBesideExecutable(L"", L"/x/tool"), L"");
+}
+
+TEST(FormatMessageText, Placeholders) {
+    std::wstring description = L"failed to get the module path";
+    EXPECT_EQ(formatMessageText(L"Windows exception: %s (errno = %d).\n", {description, uint32_t{5}}),
+              L"Windows exception: failed to get the module path (errno = 5).\n");
+    EXPECT_EQ(formatMessageText(L"version between %s and %s", {L"1.6", L"1.8"}),
+              L"version between 1.6 and 1.8");
+    EXPECT_EQ(formatMessageText(L"%d%%", {int32_t{-7}}), L"-7%");
+    // A placeholder without a matching argument stays as written instead of reading
+    // past the arguments.
+    EXPECT_EQ(formatMessageText(L"%s and %s", {L"one"}), L"one and %s");
+    EXPECT_EQ(formatMessageText(L"%d", {L"text"}), L"%d");
+    EXPECT_EQ(formatMessageText(L"trailing %", {}), L"trailing %");
+    EXPECT_EQ(formatMessageText(L"", {L"x"}), L"");
+}
+
+// Characters outside the basic plane are one wchar_t on Linux and a surrogate pair on
+// Windows; both must give the same UTF-16 units.
+const std::wstring kMixed = L"a\u00e9\u20ac\U0001F600z";
+const std::u16string kMixedUnits = u"a\u00e9\u20ac\U0001F600z";
+
+TEST(Utf16Units, Conversions) {
+    const std::pair<std::wstring, std::u16string> cases[] = {
+        {L"", u""}, {kMixed, kMixedUnits}, {L"\u65e5\u672c\u8a9e \u0434\u0430", u"\u65e5\u672c\u8a9e \u0434\u0430"},
+        {L"\uFFFF\U0010FFFF", u"\uFFFF\U0010FFFF"},  // the last unit alone, the last pair
+        {std::wstring(1, L'\0') + L"x", std::u16string(1, u'\0') + u"x"},
+        // Unpaired surrogates survive as they are, in both directions.
+        {std::wstring(1, static_cast<wchar_t>(0xD800)) + L"b", std::u16string(1, static_cast<char16_t>(0xD800)) + u"b"},
+        {L"a" + std::wstring(1, static_cast<wchar_t>(0xDC00)), u"a" + std::u16string(1, static_cast<char16_t>(0xDC00))},
+    };
+    for (const auto& [text, units] : cases) {
+        EXPECT_EQ(toUtf16Units(text), units);
+        EXPECT_EQ(fromUtf16Units(units.data(), units.size()), text);
+    }
+    // Beyond Unicode, which only a 32-bit wchar_t can hold: the replacement character.
+    if (sizeof(wchar_t) == 4) EXPECT_EQ(toUtf16Units(std::wstring(1, static_cast<wchar_t>(0x110000))), u"\uFFFD");
 }
 
 }  // namespace

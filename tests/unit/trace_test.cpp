@@ -45,31 +45,6 @@ TEST(TraceLineTest, IsOneUtf8LineWhateverThePartsHold) {
     EXPECT_EQ(traceQuoted(L" padded "), L"\" padded \"");
 }
 
-TEST(TraceTest, AppendsLinesOfThisProcessToTheNamedFile) {
-    TempFolder temp;
-    const std::wstring file = temp.write(L"trace.log", "earlier line\n");
-    TraceSwitch on(&file);
-    ASSERT_TRUE(traceEnabled());
-    trace(L"runtime", {L"probe ", L"C:\\jre\\bin\\client\\jvm.dll", L": missing"});
-    trace(L"settings", {L"[Application] Cmd = ", traceQuoted(L"a\nb")});
-
-    const std::string prefix = "[" + os::toUtf8(decimalText(os::currentProcessId())) + "] ";
-    const std::string text = testing::fileText(file);
-    ASSERT_EQ(text.rfind("earlier line\n", 0), 0u) << text;
-    const std::string first = "runtime: probe C:\\jre\\bin\\client\\jvm.dll: missing" + kEnd;
-    const std::string second = "settings: [Application] Cmd = \"a\\nb\"" + kEnd;
-    const size_t a = text.find(prefix + first), b = text.find(prefix + second);
-    EXPECT_NE(a, std::string::npos) << text;
-    EXPECT_NE(b, std::string::npos) << text;
-    EXPECT_LT(a, b);
-    // Each line names the program that wrote it.
-    uint32_t error = 0;
-    std::wstring path;
-    ASSERT_TRUE(os::modulePath(path, error));
-    const std::string program = os::toUtf8(fs::path(path).filename().wstring());
-    EXPECT_EQ(text.substr(std::string("earlier line\n").size(), program.size()), program);
-}
-
 TEST(TraceTest, ARelativeFileIsMadeAbsoluteForEveryoneWhoInheritsTheVariable) {
     const std::wstring name = L"jl-trace-relative-" + decimalText(os::currentProcessId()) + L".log";
     TraceSwitch on(&name);
