@@ -393,6 +393,21 @@ TEST_F(ClassPathTest, ClassDataCacheTrainsThenUses) {
     if (hadBase) (void)os::setEnvironment(kCacheBase, savedBase); else (void)os::removeEnvironment(kCacheBase);
 }
 
+// A Western code page on a disk where C:\Users\Юрий is C:\Users\4A2B~1 and D:\Данные has
+// no short name.
+const std::wstring kUser = L"C:\\Users\\\u042e\u0440\u0438\u0439", kShortUser = L"C:\\Users\\4A2B~1";
+const std::wstring kData = L"D:\\\u0414\u0430\u043d\u043d\u044b\u0435", kHello = L"\u041f\u0440\u0438";
+
+size_t shortPathOnDisk(const wchar_t* path, wchar_t* shortForm, size_t capacity) {
+    const std::pair<std::wstring, std::wstring> disk[] = {
+        {kUser, kShortUser}, {kUser + L"\\lib", kShortUser + L"\\LIB"}, {L"C:\\ext\\x.jar", L"C:\\EXT\\X.JAR"},
+        {kData, kData}};
+    for (const auto& [longForm, shortName] : disk) {
+        if (path == longForm && shortName.size() < capacity) return shortName.copy(shortForm, capacity);
+    }
+    return 0;
+}
+
 TEST(OptionPathsTest, PathsOutsideTheCodePagePassByTheirShortNames) {
     struct Case {
         std::wstring option, passed;
