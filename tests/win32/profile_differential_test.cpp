@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
@@ -21,16 +23,11 @@ using namespace std::string_literals;
 
 std::string show(const std::wstring& text) {
     std::string out;
-    const bool abbreviate = text.size() > 120;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (abbreviate && i == 50) {
-            out += "...(" + std::to_string(text.size()) + " chars)...";
-            i = text.size() - 50;
-        }
-        const unsigned c = text[i];
+        if (text.size() > 120 && i == 50) out += "...", i = text.size() - 50;
         char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-        out += c >= 0x20 && c < 0x7F && c != '\\' ? std::string(1, static_cast<char>(c)) : escaped;
+        std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(text[i]));
+        out += text[i] >= 0x20 && text[i] < 0x7F && text[i] != '\\' ? std::string(1, static_cast<char>(text[i])) : escaped;
     }
     return "\"" + out + "\"";
 }
@@ -83,19 +80,15 @@ protected:
         CreateDirectoryW(folder_.c_str(), nullptr);
     }
     static void TearDownTestSuite() {
-        for (const std::wstring& file : files_) DeleteFileW(file.c_str());
+        for (int i = 0; i < files_; ++i) DeleteFileW(name(i).c_str());
         RemoveDirectoryW(folder_.c_str());
     }
+    static std::wstring name(int i) { return folder_ + L"f" + std::to_wstring(i) + L".ini"; }
 
     // Every file gets a name of its own: the profile functions cache what they read.
     static std::wstring writeFile(const std::string& bytes) {
-        const std::wstring path = folder_ + L"f" + std::to_wstring(files_.size()) + L".ini";
-        files_.push_back(path);
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        EXPECT_NE(file, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-        CloseHandle(file);
+        const std::wstring path = name(files_++);
+        std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes;
         return path;
     }
 
@@ -151,11 +144,11 @@ protected:
     }
 
     static std::wstring folder_;
-    static std::vector<std::wstring> files_;
+    static int files_;
 };
 
 std::wstring ProfileDifferentialTest::folder_;
-std::vector<std::wstring> ProfileDifferentialTest::files_;
+int ProfileDifferentialTest::files_ = 0;
 
 struct Sample {
     const char* what;
