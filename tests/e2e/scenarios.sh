@@ -253,7 +253,7 @@ run_row() {  # the row's text
 # Checks the rows use.
 left_and_destroyed() { expect_before DetachCurrentThread "DestroyJavaVM on-creating-thread=yes attached=no" "$label"; }
 count_in() { [ "$(grep -c -- "$2" <<<"$3")" = "$1" ] || fail "$label: [$2] not $1 times in [$3]"; }  # n, text, in
-splash_probe() { $JL_WINE "$testsplash/splashprobe.exe" "$@"; }
+splash_probe() { $JL_WINE "$JL_UIPROBE" "$@"; }
 screenshot() { mkdir -p "$JL_BUILD/screenshots" && sleep 0.3 && import -window root "$JL_BUILD/screenshots/$1"; }
 splash_calls() {  # the image name: the library was called for it
   local calls=
@@ -399,12 +399,12 @@ L | Records | | JRE Path=@work@/rt-splash | NEED=@work@/rt-splash | 0 | sh:splas
 L | Records | | JRE Path=@work@/rt-nojar^[Display]^Splash Screen=splash.png | NEED=@work@/rt-nojar | 0 | sh:[ -z "$err" ] && [ "$(cat @case@/testsplash.log)" = SplashClose ]
 L | Records | | JRE Path=@work@/rt-splash^[Display]^Splash Screen=splash.png | NEED=@work@/rt-splash VMP=-XX:+NoSuchOptionAnywhere | 255 | sh:splash_calls splash.png
 L | Records | y | [Display]^Splash Screen=@images@/photo.jpg | DISPLAY= WAYLAND_DISPLAY= | 0 | saw=y | sh:[ -z "$err" ]
-W | ExitsLater | | [Display]^Splash Screen=@wimages@\alpha.png | TESTJVM_EXIT_DELAY=4000 TESTJVM_EXIT_CODE=7 | 7 | while:expect_eq "$(splash_probe window --exe tool.exe --timeout 10000)" "splash: 412 324 612 444" centred && screenshot e2e_splash_png.png && splash_probe window --exe tool.exe --timeout 1000 >/dev/null
+W | ExitsLater | | [Display]^Splash Screen=@wimages@\alpha.png | TESTJVM_EXIT_DELAY=4000 TESTJVM_EXIT_CODE=7 | 7 | while:expect_eq "$(splash_probe splash --exe tool.exe --timeout 10000)" "splash: 412 324 612 444" centred && screenshot e2e_splash_png.png && splash_probe splash --exe tool.exe --timeout 1000 >/dev/null
 W | ExitsLater | a -nosplash | [Display]^Splash Screen=@wimages@\photo.jpg | TESTJVM_EXIT_DELAY=2500 | 3 | while:splash_probe absent --exe tool.exe --for 2000
 W | Throws | | [Application]^Failure Check=yes^[Display]^Splash Screen=@wimages@\photo.jpg | | 0 | while:$JL_WINE "$JL_UIPROBE" wait --exe tool.exe --timeout 20000 >/dev/null && splash_probe absent --exe tool.exe --for 300 && [ "$(splash_probe owner --exe tool.exe --timeout 1000)" = "owner: none" ] | msg~Java Exception
 W | Records | | [Display]^Splash Screen=img\späsh.png^Preffer Native Splash Screen=YES | SETUP='cp "$testsplash/splashscreen.dll" jre/bin/' LC_ALL=en_US.UTF-8 | 0 | sh:splash_calls 'img\x5Csp\xE4sh.png'
-W | ExitsLater | | [Display]^Splash Screen=@wimages@\photo.jpg | SETUP='cp "$testsplash/splashscreen.dll" jre/bin/' TESTJVM_EXIT_DELAY=3000 TESTJVM_EXIT_CODE=0 | 0 | while:splash_probe window --exe tool.exe --timeout 10000 >/dev/null && screenshot e2e_splash_jpeg.png | sh:[ ! -e @case@/testsplash.log ]
-W | NoMain | | [Display]^Splash Screen=@wimages@\small.bmp^Preffer Native Splash Screen=yes | SETUP='cp "$testsplash/splashscreen_nojar.dll" jre/bin/splashscreen.dll' | 255 | while:splash_probe window --exe tool.exe --timeout 10000 >/dev/null | msg~No main method found in specified class. | sh:[ "$(cat @case@/testsplash.log)" = SplashClose ]
+W | ExitsLater | | [Display]^Splash Screen=@wimages@\photo.jpg | SETUP='cp "$testsplash/splashscreen.dll" jre/bin/' TESTJVM_EXIT_DELAY=3000 TESTJVM_EXIT_CODE=0 | 0 | while:splash_probe splash --exe tool.exe --timeout 10000 >/dev/null && screenshot e2e_splash_jpeg.png | sh:[ ! -e @case@/testsplash.log ]
+W | NoMain | | [Display]^Splash Screen=@wimages@\small.bmp^Preffer Native Splash Screen=yes | SETUP='cp "$testsplash/splashscreen_nojar.dll" jre/bin/splashscreen.dll' | 255 | while:splash_probe splash --exe tool.exe --timeout 10000 >/dev/null | msg~No main method found in specified class. | sh:[ "$(cat @case@/testsplash.log)" = SplashClose ]
 W | Records | | [Display]^Splash Screen=@wwork@\missing.png | | 0 |
 ROWS
 echo "ok"

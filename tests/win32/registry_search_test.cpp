@@ -266,39 +266,5 @@ TEST_F(RegistrySearchTest, EveryVendorKeyIsFoundInItsViewAndPerUserInBoth) {
     EXPECT_EQ(row, 23);  // every row of the table, with each of its values
 }
 
-// The vendors' keys count only when the older roots give nothing; 64-bit runtimes there
-// go to the paired launcher or are dropped.
-TEST_F(RegistrySearchTest, VendorKeysAfterTheOlderRoots) {
-    const std::vector<uint8_t> amd64 = test_pe::peImage(test_pe::kMachineAmd64);
-    const std::wstring jre8 = runtime(L"jre8", {kClient}), jdk17 = runtime(L"jdk17", {kServer}),
-                       user21 = runtime(L"user21", {kServer}), machine64 = runtime(L"m64", {kServer}, amd64);
-    std::ofstream(folder_ / L"user21" / L"release") << "JAVA_VERSION=\"21.0.4\"\n";
-    ASSERT_TRUE(addRuntime(k32, kJreRoot, L"1.8.0_151", jre8));
-    ASSERT_TRUE(addVendorValue(HKEY_LOCAL_MACHINE, k32, L"Software\\JavaSoft\\JDK\\17.0.9", L"JavaHome", jdk17));
-    ASSERT_TRUE(addVendorValue(HKEY_CURRENT_USER, k32, L"Software\\Eclipse Adoptium\\JDK\\21.0.4.7\\hotspot\\MSI",
-                               L"Path", user21));
-    ASSERT_TRUE(addVendorValue(HKEY_LOCAL_MACHINE, k64, L"Software\\Microsoft\\JDK\\25.0.1\\hotspot\\MSI", L"Path",
-                               machine64));
-    struct Row {
-        LaunchSettings settings;
-        std::wstring expected;
-        bool paired;
-    };
-    const Row rows[] = {
-        {settingsWith(L"", L"", L""), jre8 + kClient, false},
-        {settingsWith(L"server", L"", L"", L"", L"only_JRE"), L"", false},
-        {settingsWith(L"server", L"", L"24"), user21 + kServer, false},
-        {settingsWith(L"", L"9", L"20"), jdk17 + kServer, false},
-        {settingsWith(L"", L"25", L""), L"", false},
-        {settingsWith(L"", L"25", L"", L"jlaunch64.exe"), machine64 + kServer, true},
-    };
-    for (const Row& row : rows) {
-        bool paired = false;
-        EXPECT_EQ(search(row.settings, true, &paired), u8(row.expected));
-        EXPECT_EQ(paired, row.paired) << u8(row.expected);
-    }
-    EXPECT_EQ(search(settingsWith(L"", L"25", L""), false), u8(machine64 + kServer));  // the 64-bit launcher's own
-}
-
 }  // namespace
 }  // namespace jl
