@@ -128,8 +128,8 @@ protected:
     jl::testing::TempFolder temp_;
 };
 
-// A walk per JVM type: each Browse with what the browser answers, then the folder shown
-// and whether OK may be pressed; at the end OK (or Cancel when nothing valid is left).
+// A walk per row: each Browse with what the browser answers, then the folder shown and
+// whether OK may be pressed; at the end the row's way of leaving (OK by default).
 TEST_F(MissingRuntimeDialogTest, EachFolderChoiceDecidesOk) {
     const std::wstring client = runtime(L"client-only", L"bin\\client\\jvm.dll"),
                        server = runtime(L"server-only", L"bin\\server\\jvm.dll"), jdk = temp_.path(L"jdk1.6.0_45"),
@@ -139,25 +139,30 @@ TEST_F(MissingRuntimeDialogTest, EachFolderChoiceDecidesOk) {
         std::wstring answer, shown;
         bool ok;
     };
-    struct Walk {
+    const Step ok = [](HWND dialog) { command(dialog, IDOK); };
+    const struct {
         JvmType type;
         std::vector<Choice> choices;
-        std::wstring library;  // accepted with OK; empty: OK pressed in vain, then Cancel
-    };
-    const Walk walks[] = {
+        std::wstring library;  // accepted; empty: declined
+        Step leave;
+    } walks[] = {
         // A JDK's runtime is in its jre folder; a cancelled browser changes nothing; a
         // drive root is shown as the browser gave it.
         {JvmType::Default,
          {{jdk, jdk, false}, {jdkRuntime, jdkRuntime, true}, {L"", jdkRuntime, true}, {empty, empty, false},
           {L"Q:\\", L"Q:\\", false}, {client, client, true}},
-         client + L"\\bin\\client\\jvm.dll"},
+         client + L"\\bin\\client\\jvm.dll", ok},
         // The server JVM required, or only favoured.
-        {JvmType::Server, {{client, client, false}, {server, server, true}}, server + L"\\bin\\server\\jvm.dll"},
-        {JvmType::FavorServer, {{client, client, true}}, client + L"\\bin\\client\\jvm.dll"},
+        {JvmType::Server, {{client, client, false}, {server, server, true}}, server + L"\\bin\\server\\jvm.dll", ok},
+        {JvmType::FavorServer, {{client, client, true}}, client + L"\\bin\\client\\jvm.dll", ok},
         // However OK arrives, the dialog never ends with it without a library.
-        {JvmType::Default, {{empty, empty, false}}, L""},
+        {JvmType::Default, {{empty, empty, false}}, L"", [](HWND d) { command(d, IDOK), command(d, IDCANCEL); }},
+        // Escape, the close box and Cancel decline a valid choice.
+        {JvmType::Default, {{client, client, true}}, L"", [](HWND d) { jl::testing::type(d, VK_ESCAPE); }},
+        {JvmType::Default, {{client, client, true}}, L"", [](HWND d) { PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {JvmType::Default, {{client, client, true}}, L"", [](HWND d) { jl::testing::press(d, IDCANCEL); }},
     };
-    for (const Walk& walk : walks) {
+    for (const auto& walk : walks) {
         shell = {};
         std::vector<Step> steps{[](HWND dialog) {
             EXPECT_EQ(itemText(dialog, IDC_RUNTIME_MESSAGE), kMessage);
@@ -175,36 +180,16 @@ TEST_F(MissingRuntimeDialogTest, EachFolderChoiceDecidesOk) {
                 jl::testing::press(dialog, IDC_BROWSE_RUNTIME, true);
                 EXPECT_EQ(itemText(dialog, IDC_RUNTIME_FOLDER), choice.shown);
                 EXPECT_EQ(okEnabled(dialog), choice.ok) << ::testing::PrintToString(choice.answer);
+                EXPECT_EQ(shell.browserOwner, static_cast<void*>(dialog));
             });
         }
-        steps.push_back([](HWND dialog) {
-            EXPECT_EQ(shell.browserOwner, static_cast<void*>(dialog));
-            command(dialog, IDOK);
-        });
-        if (walk.library.empty()) steps.push_back([](HWND dialog) { command(dialog, IDCANCEL); });
+        steps.push_back(walk.leave);
         const Outcome outcome = runDialog(steps, walk.type);
         EXPECT_EQ(outcome.accepted, !walk.library.empty());
         EXPECT_EQ(outcome.library, walk.library.empty() ? L"untouched" : walk.library);
         if (!walk.library.empty()) EXPECT_EQ(outcome.library.find(outcome.folder), 0u);
         EXPECT_EQ(shell.browserCalls, walk.choices.size());
         EXPECT_EQ(shell.browserTitle, loadMessage(kMsgBrowseForRuntime));
-    }
-}
-
-TEST_F(MissingRuntimeDialogTest, EscapeTheCloseBoxAndCancelDeclineAValidChoice) {
-    const std::wstring client = runtime(L"client-only", L"bin\\client\\jvm.dll");
-    const Step closers[] = {
-        [](HWND dialog) { jl::testing::type(dialog, VK_ESCAPE); },
-        [](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); },
-        [](HWND dialog) { jl::testing::press(dialog, IDCANCEL); },
-    };
-    for (const Step& close : closers) {
-        shell.answers = {client};
-        shell.browserCalls = 0;
-        const Outcome outcome =
-            runDialog({[](HWND dialog) { jl::testing::press(dialog, IDC_BROWSE_RUNTIME, true); }, close});
-        EXPECT_FALSE(outcome.accepted);
-        EXPECT_EQ(outcome.folder, L"untouched");
     }
 }
 
