@@ -20,7 +20,8 @@
 #     trace~ !trace~  the trace contains the text / does not
 #     sh:        a shell condition after the launch; while: one while it runs (Windows)
 #   In settings and checks @case@ is the product folder, @work@ this script's folder, and
-#   "^" inside out= and wrote= a line break. JL_ROWS=regex runs the matching rows only.
+#   "^" inside out= and wrote= a line break. JL_ROWS=regex runs the matching rows only;
+#   JL_PART and JL_PARTS run every JL_PARTS-th section ("# --" lines) from JL_PART on.
 source "$(dirname "$0")/lib.sh"
 [[ $JL_LAUNCHER == *.exe ]] && platform=W || platform=L
 if [ $platform = W ]; then
@@ -36,7 +37,7 @@ if [ $platform = L ]; then
   find_jdks
   jdk=${jdks[0]} jdk25=
   for j in "${jdks[@]}"; do [[ $("$j/bin/java" -version 2>&1) == *'version "25'* ]] && jdk25=$j; done
-  classes=$JL_BUILD/tests/e2e-classes
+  classes=$JL_BUILD/tests/e2e-classes${JL_PART:-}
   rm -rf "$classes" && mkdir -p "$classes/out" "$classes/case/lib" "$classes/case/extra"
   src=$JL_ROOT/tests/java
   "$jdk/bin/javac" --release 11 -d "$classes/out" "$src"/hosting/*.java "$src"/hosting/*/C.java \
@@ -218,7 +219,7 @@ run_row() {  # the row's text
   [ "$where" = '*' ] || [ "$where" = $platform ] || return 0
   row_number=$((row_number + 1))
   label="row $row_number: $main $args"
-  [[ -z ${JL_ROWS:-} || $1 =~ $JL_ROWS ]] || return 0
+  [[ -z ${JL_ROWS:-} || $1 =~ $JL_ROWS ]] && [ $((section % ${JL_PARTS:-1})) = "${JL_PART:-0}" ] || return 0
   ( [[ $environment == *[^\ ]* ]] && eval "export $environment"
     dir=$JL_WORK/case$row_number${SUB:+/$SUB}
     [[ $environment != *@* ]] || eval "export $(expand "$environment")"
@@ -269,7 +270,9 @@ ibm_release() { lines 'JAVA_VERSION="1.8.0_402"' 'IMPLEMENTOR="IBM Corporation"'
 paired_product() { cp "$foreign_jvm" jre/bin/client/jvm.dll && cp "$JL_UIPROBE" pair.exe; }
 long=$(for _ in 1 2 3 4 5 6; do printf 'x%.0s' $(seq 1 49); printf /; done)
 
+section=0
 while IFS= read -r row; do
+  [[ $row == '# --'* ]] && section=$((section + 1))
   [[ -z $row || $row == '#'* ]] || run_row "$row"
 done <<'ROWS'
 # -- what main and the virtual machine get ---------------------------------------------------
