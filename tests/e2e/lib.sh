@@ -12,7 +12,7 @@ at_exit() {
   for entry in "${added[@]}"; do $JL_WINE reg delete "${entry#*|}" /f "/reg:${entry%%|*}" </dev/null >/dev/null 2>&1; done
   running=$(jobs -pr)
   [ -z "$running" ] || kill $running 2>/dev/null
-  rm -rf "$JL_WORK"
+  [ -n "${JL_KEEP:-}" ] || rm -rf "$JL_WORK"
 }
 trap at_exit EXIT
 

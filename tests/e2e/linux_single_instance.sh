@@ -41,19 +41,15 @@ reset_case; VMP="-Dinstance.secondaryMillis=1500"; new_product
 void_form /home/user/Documents "two words" "ü€日本" "😀" plain
 # Characters beyond U+FFFF count as two units: 519 of them need 2080 bytes, 520 do not fit.
 emoji519=$(printf '😀%.0s' $(seq 1 519))
-second "$emoji519"
-expect_eq "$code" 0 "surrogate pairs filling the area"
-second "${emoji519}😀"
-expect_eq "$code" 255 "surrogate pairs past the area"
+second_ends 0 "surrogate pairs filling the area" "$emoji519"
+second_ends 255 "surrogate pairs past the area" "${emoji519}😀"
 stop_first 0
 
 # --- served for as long as the virtual machine runs, though main has returned ----------
 reset_case; MAIN=instance.Windowed; new_product
 start_first
 expect_block_once "main returned" "windowed main returns"
-second later
-expect_eq "$code" 0 "served after main returned: exit code"
-expect_call "served after main returned" void later
+second_served 0 "served after main returned" void later
 stop_first 0
 
 # --- not handed to a virtual machine whose shutdown has begun ---------------------------
@@ -61,29 +57,22 @@ stop_first 0
 reset_case; MAIN=instance.SlowExit; VMP="-Dinstance.mainMillis=200"; new_product
 start_first
 wait_until 20 grep -q "^shutdown hook runs" "$log" || fail "the shutdown hook did not run"
-second "during shutdown"
-expect_eq "$code" 255 "a launch while the first instance shuts down"
+second_ends 255 "a launch while the first instance shuts down" "during shutdown"
 wait "$first_pid"; expect_eq "$?" 0 "the first instance ended normally"
 expect_eq "$(count_call void "during shutdown")" 0 "nothing handed over during shutdown"
 
 # --- the int form: the reply is the result, sent after the call, on every JDK ----------
 reset_case; MAIN=instance.IntApp; VMP="-Dinstance.secondaryMillis=700"; new_product
 start_first
-second "reply=42" x
-expect_eq "$code" 42 "int form: the reply is the exit code"
-expect_call "int form: arguments" int "reply=42" x
+second_served 42 "int form" int "reply=42" x
 expect_logged "secondary int returns 42" "int form: the reply after the call"
-second "reply=-3"
-expect_eq "$code" 253 "int form: a negative reply"
-second throw
-expect_eq "$code" 255 "int form: secondaryMain threw"
+second_ends 253 "int form: a negative reply" "reply=-3"
+second_ends 255 "int form: secondaryMain threw" throw
 stop_first 0
 for JDK in "${jdks[@]:1}"; do
   MAIN=instance.IntApp VMP= APP_EXTRA=(); new_product
   start_first
-  second "reply=7" "ü"
-  expect_eq "$code" 7 "$(basename "$JDK"): int form"
-  expect_call "$(basename "$JDK"): int form" int "reply=7" "ü"
+  second_served 7 "$(basename "$JDK"): int form" int "reply=7" "ü"
   stop_first 0
 done
 
@@ -146,9 +135,7 @@ print(junk.recv(4).hex())
 EOF
 )
 expect_eq "$reply" ffffffff "a request of garbage is answered as not served"
-second "after the junk"
-expect_eq "$code" 0 "a request after the junk"
-expect_call "a request after the junk" void "after the junk"
+second_served 0 "a request after the junk" void "after the junk"
 stop_first 0
 
 # --- two launchers at different paths; a service; requests while the first one ends ------

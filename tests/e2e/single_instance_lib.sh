@@ -25,12 +25,16 @@ stop_first() {  # expected exit code
   rm -f "$dir/stop"
 }
 
-# One second instance in the foreground; sets code.
+# One second instance in the foreground; sets code. second_ends checks it too (expected
+# code, what, arguments...), and second_served that the first instance got the call (the
+# kind of call too).
 second() {
   (cd "$JL_WORK/elsewhere" && tool 30 "$@") >>"$dir/second.out" 2>&1
   code=$?
   [ "$code" != 124 ] || fail "a second instance did not end"
 }
+second_ends() { second "${@:3}"; expect_eq "$code" "$1" "$2: exit code"; }
+second_served() { second_ends "$1" "$2" "${@:4}"; expect_call "$2" "$3" "${@:4}"; }
 # Second instances in the background: their ids in batch; wait_batch puts their exit
 # codes in codes.
 second_in_background() {
@@ -60,27 +64,19 @@ void_form() {  # folder of the documents, arguments
   local at_limit long1 long2
   start_first "first arg"
   expect_call "main of the first instance" main "first arg"
-  second "${@:2}"
-  expect_eq "$code" 0 "void form: exit code"
-  expect_call "void form: arguments" void "${@:2}"
+  second_served 0 "void form" void "${@:2}"
   ! grep -qE "^(secondary void|secondaryMain void args=[0-9]+) returns" "$log" ||
     fail "void form: the reply came after the call"
-  second
-  expect_eq "$code" 0 "no arguments: exit code"
+  second_ends 0 "no arguments"
   expect_call "no arguments arrive as one empty string" void ""
   at_limit=$(printf 'x%.0s' $(seq 1 1038))
-  second "$at_limit"
-  expect_eq "$code" 0 "arguments filling the area: exit code"
-  expect_call "arguments filling the area" void "$at_limit"
-  second "${at_limit}y"
-  expect_eq "$code" 255 "one unit past the area"
+  second_served 0 "arguments filling the area" void "$at_limit"
+  second_ends 255 "one unit past the area" "${at_limit}y"
   ! grep -q "${at_limit}y" "$log" || fail "one unit past the area: handed over"
   long1=$1/$(printf 'a%.0s' $(seq 1 360)).txt long2=$1/$(printf 'b%.0s' $(seq 1 358)).txt
-  second "$long1" "$long2"
-  expect_eq "$code" 0 "1,500 bytes of arguments"
-  expect_call "1,500 bytes of arguments" void "$long1" "$long2"
-  second a "" b
-  expect_eq "$code" 0 "an empty argument inside the list"
+  second_served 0 "1,500 bytes of arguments" void "$long1" "$long2"
+  # An empty argument inside the list would end it: it is left out, the rest handed over.
+  second_ends 0 "an empty argument inside the list" a "" b
   expect_call "an empty argument inside the list is left out" void a b
 }
 

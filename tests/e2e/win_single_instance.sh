@@ -34,10 +34,8 @@ stop_first 0
 # --- the int form: the reply is the result, sent after the call --------------------------
 reset_case; MAIN=app.SecondaryInt; SECONDARY_DELAY=700 RESULT=42; new_product
 start_first
-second x
-expect_eq "$code" 42 "int form: the reply is the exit code"
+second_served 42 "int form" int x
 expect_logged "secondaryMain int args=1 returns 42" "int form: the reply came before the call ended"
-expect_call "int form: arguments" int x
 stop_first 0
 
 # --- twenty second instances at once, eight while the first is still starting ---------
@@ -53,8 +51,7 @@ eight_while_starting grep -qs "instance: first instance" "$dir/trace.log"
 # app.ExitsLater has no secondaryMain and ends its process with 3 after 2.5 s.
 reset_case; MAIN=app.ExitsLater; new_product
 start_first
-second waiting
-expect_eq "$code" 3 "the first instance ended without replying: its exit code"
+second_ends 3 "the first instance ended without replying" waiting
 wait "$first_pid"
 
 reset_case; MAIN=app.Records; new_product
@@ -117,9 +114,7 @@ write_ini "$dir/tool.ini" "[Java Runtime Environment]" "JRE Path=$(winpath "$dir
   "Main Class=app.SecondaryVoid" "[Application]" "Single Instance=yes" "Pair Product=pair.exe" "Pair Return Code=yes"
 start_first handed
 expect_call "the paired launcher runs main" main handed
-second "later start"
-expect_eq "$code" 0 "a later start after a hand-over: exit code"
-expect_call "a later start reaches the paired launcher's instance" void "later start"
+second_served 0 "a later start reaches the paired launcher's instance" void "later start"
 stop_first 0
 
 echo "single instance: all cases passed"

@@ -29,45 +29,35 @@ inline RECT windowRect(HWND window) {
 
 inline RECT screenRect() { return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
-// The visible dialog (class "#32770", which message boxes have too) of a thread, or null.
-inline BOOL CALLBACK takeVisibleDialog(HWND window, LPARAM result) {
-    wchar_t name[16] = L"";
-    GetClassNameW(window, name, 16);
-    if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<HWND*>(result) = window;
-    return FALSE;
-}
+// The visible dialog (class "#32770", which message boxes have too) of a thread, or null;
+// waitForDialog waits up to five seconds for it.
 inline HWND findDialog(DWORD thread) {
     HWND found = nullptr;
-    EnumThreadWindows(thread, takeVisibleDialog, reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(thread, [](HWND window, LPARAM result) {
+        wchar_t name[16] = L"";
+        GetClassNameW(window, name, 16);
+        if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+        *reinterpret_cast<HWND*>(result) = window;
+        return FALSE;
+    }, reinterpret_cast<LPARAM>(&found));
     return found;
 }
-
-// The same, waited for up to five seconds.
 inline HWND waitForDialog(DWORD thread) {
     HWND found = findDialog(thread);
-    for (int i = 0; i < 500 && !found; ++i) {
-        Sleep(10);
-        found = findDialog(thread);
-    }
+    for (int i = 0; i < 500 && !found; ++i) Sleep(10), found = findDialog(thread);
     return found;
 }
 
 // A click of a button: posted, or with `now` sent, to be handled before this returns.
 inline void press(HWND dialog, int id, bool now = false) {
-    const WPARAM command = MAKEWPARAM(id, BN_CLICKED);
     const LPARAM button = reinterpret_cast<LPARAM>(GetDlgItem(dialog, id));
-    if (now) {
-        SendMessageW(dialog, WM_COMMAND, command, button);
-    } else {
-        PostMessageW(dialog, WM_COMMAND, command, button);
-    }
+    if (now) SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), button);
+    else PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), button);
 }
 
 // A key as the user types it: to the control that has the focus on the dialog's thread.
 inline void type(HWND dialog, UINT key) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
+    GUITHREADINFO info{sizeof info};
     GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
     HWND target = info.hwndFocus ? info.hwndFocus : dialog;
     PostMessageW(target, WM_KEYDOWN, key, 1);
@@ -75,67 +65,50 @@ inline void type(HWND dialog, UINT key) {
 }
 
 struct Pixels {
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
     std::vector<uint32_t> bgrx;  // top-down rows, 0x00RRGGBB per pixel
 
     size_t count(COLORREF colour) const {
         const uint32_t wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
-        size_t n = 0;
-        for (uint32_t p : bgrx) n += (p & 0xFFFFFF) == wanted;
-        return n;
+        return static_cast<size_t>(std::count_if(bgrx.begin(), bgrx.end(), [=](uint32_t p) { return (p & 0xFFFFFF) == wanted; }));
     }
 };
 
-namespace detail {
-
-// Runs `draw` into a 32-bit top-down DIB of the given size and returns its pixels.
+// What `draw` paints into a 32-bit top-down bitmap of the given size.
 template <typename Draw>
 Pixels drawIntoBitmap(int width, int height, Draw draw) {
     Pixels pixels;
-    if (width <= 0 || height <= 0) return pixels;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info{{sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB}};
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (memory && bitmap && bits) {
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = width > 0 && height > 0 ? CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+    if (bitmap && bits) {
         HGDIOBJ previous = SelectObject(memory, bitmap);
         draw(memory, screen);
         GdiFlush();
-        pixels.width = width;
-        pixels.height = height;
-        const auto* begin = static_cast<const uint32_t*>(bits);
-        pixels.bgrx.assign(begin, begin + static_cast<size_t>(width) * height);
+        pixels = {width, height, std::vector<uint32_t>(static_cast<const uint32_t*>(bits),
+                                                       static_cast<const uint32_t*>(bits) + width * height)};
         SelectObject(memory, previous);
+        DeleteObject(bitmap);
     }
-    if (bitmap) DeleteObject(bitmap);
-    if (memory) DeleteDC(memory);
+    DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return pixels;
 }
-
-}  // namespace detail
 
 // What the control paints into its client area when asked to print itself.
 inline Pixels printClient(HWND window) {
     RECT client{};
     GetClientRect(window, &client);
-    return detail::drawIntoBitmap(client.right, client.bottom, [window](HDC memory, HDC) {
+    return drawIntoBitmap(client.right, client.bottom, [window](HDC memory, HDC) {
         SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
     });
 }
 
 // What the screen shows in a rectangle (screen coordinates).
-inline Pixels captureScreen(const RECT& rect) {
-    return detail::drawIntoBitmap(rect.right - rect.left, rect.bottom - rect.top, [&rect](HDC memory, HDC screen) {
-        BitBlt(memory, 0, 0, rect.right - rect.left, rect.bottom - rect.top, screen, rect.left, rect.top, SRCCOPY);
+inline Pixels captureScreen(const RECT& r) {
+    return drawIntoBitmap(r.right - r.left, r.bottom - r.top, [&r](HDC memory, HDC screen) {
+        BitBlt(memory, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
     });
 }
 
@@ -145,15 +118,13 @@ inline bool writePng(const std::wstring& path, const Pixels& pixels) {
     auto bigEndian = [](std::vector<uint8_t>& out, uint32_t value) {
         for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
     };
-    std::vector<uint8_t> raw;
-    for (int y = 0; y < pixels.height; ++y) {
-        raw.push_back(0);  // no filter
-        for (int x = 0; x < pixels.width; ++x) {
-            const uint32_t p = pixels.bgrx[static_cast<size_t>(y) * pixels.width + x];
-            raw.insert(raw.end(), {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8), static_cast<uint8_t>(p)});
-        }
+    std::vector<uint8_t> raw, zlib = {0x78, 0x01}, png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, header;
+    for (size_t i = 0; i < pixels.bgrx.size(); ++i) {
+        if (i % pixels.width == 0) raw.push_back(0);  // no filter
+        const uint32_t p = pixels.bgrx[i];
+        raw.insert(raw.end(), {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8), static_cast<uint8_t>(p)});
     }
-    std::vector<uint8_t> zlib = {0x78, 0x01};
+    uint32_t a = 1, b = 0;  // Adler-32
     for (size_t offset = 0; offset < raw.size(); offset += 65535) {
         const auto length = static_cast<uint16_t>(std::min<size_t>(65535, raw.size() - offset));
         zlib.insert(zlib.end(), {static_cast<uint8_t>(offset + length >= raw.size()), static_cast<uint8_t>(length),
@@ -161,13 +132,8 @@ inline bool writePng(const std::wstring& path, const Pixels& pixels) {
                                  static_cast<uint8_t>(~length >> 8)});
         zlib.insert(zlib.end(), raw.begin() + offset, raw.begin() + offset + length);
     }
-    uint32_t a = 1, b = 0;  // Adler-32
-    for (uint8_t byte : raw) {
-        a = (a + byte) % 65521;
-        b = (b + a) % 65521;
-    }
+    for (uint8_t byte : raw) a = (a + byte) % 65521, b = (b + a) % 65521;
     bigEndian(zlib, (b << 16) | a);
-    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     auto chunk = [&](const char* type, const std::vector<uint8_t>& data) {
         bigEndian(png, static_cast<uint32_t>(data.size()));
         const size_t start = png.size();
@@ -180,7 +146,6 @@ inline bool writePng(const std::wstring& path, const Pixels& pixels) {
         }
         bigEndian(png, ~crc);
     };
-    std::vector<uint8_t> header;
     bigEndian(header, static_cast<uint32_t>(pixels.width));
     bigEndian(header, static_cast<uint32_t>(pixels.height));
     header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB, no interlace
