@@ -31,15 +31,17 @@ inline RECT screenRect() { return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetS
 
 // The visible dialog (class "#32770", which message boxes have too) of a thread, or null;
 // waitForDialog waits up to five seconds for it.
+// A window procedure's convention (stdcall on i686), which a lambda cannot have.
+inline BOOL CALLBACK keepVisibleDialog(HWND window, LPARAM result) {
+    wchar_t name[16] = L"";
+    GetClassNameW(window, name, 16);
+    if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(result) = window;
+    return FALSE;
+}
 inline HWND findDialog(DWORD thread) {
     HWND found = nullptr;
-    EnumThreadWindows(thread, [](HWND window, LPARAM result) {
-        wchar_t name[16] = L"";
-        GetClassNameW(window, name, 16);
-        if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-        *reinterpret_cast<HWND*>(result) = window;
-        return FALSE;
-    }, reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(thread, keepVisibleDialog, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 inline HWND waitForDialog(DWORD thread) {
