@@ -114,9 +114,7 @@ std::vector<uint8_t> fromHex(const std::string& text) {
     return bytes;
 }
 
-std::vector<uint8_t> bytesOf(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
-
-TEST(Sha256, KnownDigests) {
+TEST(Sha256, KnownDigestsWholeAndPiecewise) {
     struct DigestCase {
         std::string message;
         const char* digest;
@@ -136,9 +134,7 @@ TEST(Sha256, KnownDigests) {
         sha256(reinterpret_cast<const uint8_t*>(c.message.data()), c.message.size(), digest);
         EXPECT_EQ(hex(digest, sizeof(digest)), c.digest);
     }
-}
-
-TEST(Sha256, PiecewiseUpdatesGiveTheSameDigest) {
+    // Piecewise updates, across block boundaries, give the digest of the whole.
     std::vector<uint8_t> message(300);
     for (size_t i = 0; i < message.size(); ++i) message[i] = static_cast<uint8_t>(i * 7 + 3);
     uint8_t whole[kSha256DigestSize];
@@ -159,9 +155,10 @@ TEST(Sha256, PiecewiseUpdatesGiveTheSameDigest) {
 TEST(ChaCha20, EncryptionVector) {
     const std::vector<uint8_t> key = fromHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f");
     const std::vector<uint8_t> nonce = fromHex("000000000000004a00000000");
-    const std::vector<uint8_t> plain = bytesOf(
+    const std::string text =
         "Ladies and Gentlemen of the class of '99: If I could offer you only one tip for the future, sunscreen "
-        "would be it.");
+        "would be it.";
+    const std::vector<uint8_t> plain(text.begin(), text.end());
     std::vector<uint8_t> data = plain;
     chacha20Xor(key.data(), 1, nonce.data(), data.data(), data.size());
     EXPECT_EQ(hex(data),
