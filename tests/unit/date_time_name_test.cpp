@@ -92,6 +92,7 @@ TEST(DateTimePictureTest, NamesOfTheLocale) {
 #endif
 }
 
+// Whole names; the time marker is not taken for a month, and long pictures come out whole.
 TEST(DateTimeNameTest, ExpandsNames) {
     struct Case {
         const wchar_t* name;
@@ -106,9 +107,7 @@ TEST(DateTimeNameTest, ExpandsNames) {
         {L"%'log' yyyy%.txt", L"log 2024.txt"}, {L"%'It''s' HH%", L"It's 14"},
     };
     for (const Case& c : cases) EXPECT_EQ(expandDateTimeName(c.name, kAfternoon), c.expected) << u8(c.name);
-}
 
-TEST(DateTimeNameTest, TimeMarkerIsNotTakenForAMonthAndLongPicturesComeOutWhole) {
     // Formatting the whole picture for the time and then again for the date would turn
     // the "M" of "PM" into the month.
     const std::wstring marker = os::formatTimePicture(L"tt", kAfternoon);

@@ -13,8 +13,6 @@
 #include <vector>
 
 #ifndef _WIN32
-#include <fstream>
-#include <iterator>
 
 // The Linux image's reserved area for data resources (os/posix/resource_posix.cpp).
 extern "C" uint8_t jl_embedded_resource_area[];
@@ -114,9 +112,7 @@ std::vector<uint8_t> fromHex(const std::string& text) {
     return bytes;
 }
 
-std::vector<uint8_t> bytesOf(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
-
-TEST(Sha256, KnownDigests) {
+TEST(Sha256, KnownDigestsWholeAndPiecewise) {
     struct DigestCase {
         std::string message;
         const char* digest;
@@ -136,9 +132,7 @@ TEST(Sha256, KnownDigests) {
         sha256(reinterpret_cast<const uint8_t*>(c.message.data()), c.message.size(), digest);
         EXPECT_EQ(hex(digest, sizeof(digest)), c.digest);
     }
-}
-
-TEST(Sha256, PiecewiseUpdatesGiveTheSameDigest) {
+    // Piecewise updates, across block boundaries, give the digest of the whole.
     std::vector<uint8_t> message(300);
     for (size_t i = 0; i < message.size(); ++i) message[i] = static_cast<uint8_t>(i * 7 + 3);
     uint8_t whole[kSha256DigestSize];
@@ -159,9 +153,10 @@ TEST(Sha256, PiecewiseUpdatesGiveTheSameDigest) {
 TEST(ChaCha20, EncryptionVector) {
     const std::vector<uint8_t> key = fromHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f");
     const std::vector<uint8_t> nonce = fromHex("000000000000004a00000000");
-    const std::vector<uint8_t> plain = bytesOf(
+    const std::string text =
         "Ladies and Gentlemen of the class of '99: If I could offer you only one tip for the future, sunscreen "
-        "would be it.");
+        "would be it.";
+    const std::vector<uint8_t> plain(text.begin(), text.end());
     std::vector<uint8_t> data = plain;
     chacha20Xor(key.data(), 1, nonce.data(), data.data(), data.size());
     EXPECT_EQ(hex(data),
@@ -229,49 +224,32 @@ TEST(EmbeddedCipher, WrongKeyOrDamagedResourceYieldsNothing) {
 
 #ifndef _WIN32
 
-// The reserved area, filled in memory here the way jlpack fills it in the file.
-constexpr size_t kAreaHeaderSize = 20;
-constexpr size_t kAreaSize = 64 * 1024;
-
-class ReservedArea : public testing::Test {
-protected:
-    void SetUp() override { std::memcpy(saved_, jl_embedded_resource_area, kAreaSize); }
-    void TearDown() override { std::memcpy(jl_embedded_resource_area, saved_, kAreaSize); }
-
-    static void putLittleEndian32(std::vector<uint8_t>& out, uint32_t value) {
-        for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
-    }
-    static void addRecord(std::vector<uint8_t>& out, uint32_t id, const std::vector<uint8_t>& bytes,
-                          uint32_t length) {
-        putLittleEndian32(out, id);
-        putLittleEndian32(out, length);
-        out.insert(out.end(), bytes.begin(), bytes.end());
-    }
-    static void fill(const std::vector<uint8_t>& records) {
-        ASSERT_LE(records.size(), kAreaSize - kAreaHeaderSize);
-        std::memset(jl_embedded_resource_area + kAreaHeaderSize, 0, kAreaSize - kAreaHeaderSize);
-        std::memcpy(jl_embedded_resource_area + kAreaHeaderSize, records.data(), records.size());
-    }
-
-private:
-    uint8_t saved_[kAreaSize];
-};
-
-TEST_F(ReservedArea, MalformedRecordsYieldNothing) {
+// The reserved area, filled in memory here the way jlpack fills it in the file: after a
+// 20-byte header, records of id, length and bytes, ended by a zero id.
+TEST(ReservedArea, MalformedRecordsYieldNothing) {
+    constexpr size_t kHeaderSize = 20, kAreaSize = 64 * 1024;
+    const std::vector<uint8_t> saved(jl_embedded_resource_area, jl_embedded_resource_area + kAreaSize);
     const std::vector<uint8_t> payload = {1, 2, 3, 4};
     const uint32_t size = static_cast<uint32_t>(payload.size());
     // A length beyond the area, a record after the terminator, and a good record.
     for (const auto& [terminatorFirst, length] : {std::pair{false, static_cast<uint32_t>(kAreaSize)},
                                                   std::pair{true, size}, std::pair{false, size}}) {
         std::vector<uint8_t> records, bytes;
-        if (terminatorFirst) putLittleEndian32(records, 0);
-        addRecord(records, kEmbeddedKeyResourceId, payload, length);
-        putLittleEndian32(records, 0);
-        fill(records);
+        const auto put = [&](uint32_t value) {
+            for (int shift = 0; shift < 32; shift += 8) records.push_back(static_cast<uint8_t>(value >> shift));
+        };
+        if (terminatorFirst) put(0);
+        put(kEmbeddedKeyResourceId);
+        put(length);
+        records.insert(records.end(), payload.begin(), payload.end());
+        put(0);
+        std::memset(jl_embedded_resource_area + kHeaderSize, 0, kAreaSize - kHeaderSize);
+        std::memcpy(jl_embedded_resource_area + kHeaderSize, records.data(), records.size());
         const bool good = !terminatorFirst && length == size;
         EXPECT_EQ(os::loadDataResource(kEmbeddedKeyResourceId, bytes), good) << terminatorFirst << " " << length;
         if (good) EXPECT_EQ(bytes, payload);
     }
+    std::memcpy(jl_embedded_resource_area, saved.data(), kAreaSize);
 }
 
 #endif

@@ -15,6 +15,7 @@
 #include "pe_test_image.h"
 #include "runtime/registered_runtimes.h"
 #include "runtime/release_file.h"
+#include "runtime/runtime_folder_choice.h"
 #include "runtime/runtime_search.h"
 #include "runtime/vendor_registrations.h"
 #include "support/messages.h"
@@ -365,6 +366,17 @@ TEST_F(RuntimeSearchTest, ThePromptComesLastWithTheMessageOfTheType) {
 
     environment.prompt = MissingRuntimePrompt();
     EXPECT_EQ(u8(search(settingsWith())), "failed");
+}
+
+// A runtime in the current folder must not make an empty choice in the dialog valid; the
+// same folder named as such is a runtime folder.
+TEST_F(RuntimeSearchTest, AnEmptyChoiceIsNeverLookedUpInTheCurrentFolder) {
+    fs::current_path(fs::path(makeRuntime(temp, L"current", {kClient})));
+    RuntimeFolderChoice choice(JvmType::Default);
+    choice.choose(L"");
+    EXPECT_FALSE(choice.isValid());
+    choice.choose(L".");
+    EXPECT_TRUE(choice.isValid());
 }
 
 TEST(ReleaseFileTest, ReadsTheKeysAndRecognisesTheIbmFamily) {

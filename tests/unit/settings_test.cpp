@@ -1,5 +1,8 @@
-// The settings store and its two layers, and the launch settings read from it.
+// The settings store and its two layers, the launch settings read from it, and the
+// runtime folder the user chose written back to it.
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "config/embedded_settings.h"
 #include "config/ini_file.h"
@@ -7,6 +10,7 @@
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
 #include "os/os.h"
+#include "runtime/remember_runtime_folder.h"
 #include "support/messages.h"
 #include "temp_folder.h"
 #include "trace_capture.h"
@@ -112,6 +116,7 @@ protected:
         setErrorBoxSink(recordBox);
         hadAppData = os::getEnvironment(L"APPDATA", savedAppData);
         ASSERT_TRUE(os::setEnvironment(L"APPDATA", dir.path(L"appdata")));
+        ASSERT_EQ(os::createDirectory(dir.path(L"appdata")), 0u);
     }
     void TearDown() override {
         setErrorBoxSink(nullptr);
@@ -189,6 +194,74 @@ TEST_F(ReadLaunchSettings, JrePathComesFromThePerUserFileWhenItExists) {
     ASSERT_TRUE(read(ini + "[Application]\r\nApplication Type=service\r\n", u));
     EXPECT_TRUE(u.isService);
     EXPECT_EQ(u.jrePath, L"from-store");
+}
+
+// Cyrillic, Chinese, Korean and a character beyond the 16-bit range: none of them is in
+// any one ANSI code page together with the others.
+#ifdef _WIN32
+const std::wstring kChosenFolder = L"C:\\Программы\\Java 東京 한국 \U0001D11E\\jre\\";
+const std::wstring kExecutable = L"tool.exe", kPair = L"pair\\tool64.exe";
+#else
+const std::wstring kChosenFolder = L"/opt/Программы/Java 東京 한국 \U0001D11E/jre/";
+const std::wstring kExecutable = L"tool", kPair = L"pair/tool64";
+#endif
+
+bool exists(const std::wstring& path) { return std::filesystem::exists(std::filesystem::path(path)); }
+
+TEST_F(ReadLaunchSettings, AnApplicationRemembersTheRuntimeInThePerUserFilesOfBothLaunchers) {
+    LaunchSettings s;
+    s.productName = L"Example: Tool?";
+    s.productCode = L"{2F1C0000-1111-2222-3333-444455556666}";
+    const std::wstring own = userSettingsFilePath(dir.path(kExecutable), s.productName, s.productCode, false);
+    const std::wstring paired = userSettingsFilePath(dir.path(kPair), s.productName, s.productCode, false);
+#ifdef _WIN32
+    // Without a "." in the executable's path no settings file can be named.
+    rememberRuntimeFolderFor(s, dir.path(L"tool"), kChosenFolder);
+    EXPECT_FALSE(exists(own));
+#endif
+    rememberRuntimeFolderFor(s, dir.path(kExecutable), kChosenFolder);
+    EXPECT_EQ(IniFile(own).readString(kJre, L"JRE Path"), kChosenFolder);
+    EXPECT_FALSE(exists(paired)) << "no pair, no second file";
+#ifdef _WIN32
+    // A new file is UTF-16: the profile functions would have made it ANSI.
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(os::readFile(own, bytes), 0u);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::min<size_t>(2, bytes.size())),
+              (std::vector<uint8_t>{0xFF, 0xFE}));
+#endif
+    // Written again, for both launchers: still one value, still whole, nothing beside them.
+    s.pairProduct = dir.path(kPair);
+    const std::wstring other = kChosenFolder + L"Ω" + os::kPathSeparator;
+    rememberRuntimeFolderFor(s, dir.path(kExecutable), other);
+    EXPECT_EQ(IniFile(own).readString(kJre, L"JRE Path"), other);
+    EXPECT_EQ(IniFile(paired).readString(kJre, L"JRE Path"), other);
+    EXPECT_FALSE(exists(dir.path(L"tool.ini")));
+    EXPECT_FALSE(exists(dir.path(L"pair") + os::kPathSeparator + L"tool64.ini"));
+}
+
+TEST_F(ReadLaunchSettings, AServiceRemembersTheRuntimeBesideBothExecutables) {
+    LaunchSettings s;
+    s.productName = L"Example Tool";
+    s.productCode = L"{PC}";
+    s.isService = true;
+    s.pairProduct = dir.path(kPair);
+    ASSERT_EQ(os::createDirectory(dir.path(L"pair")), 0u);
+    const std::wstring settingsFile = dir.write(L"tool.ini",
+                                                "[Product Information]\r\nProduct Name=Example Tool\r\n"
+                                                "[Java Runtime Environment]\r\nMain Class=a.B\r\nJRE Path=C:\\old\\\r\n");
+    rememberRuntimeFolderFor(s, dir.path(kExecutable), L"D:\\Java\\jre\\");
+    // The existing file keeps its other values.
+    EXPECT_EQ(IniFile(settingsFile).readString(kJre, L"JRE Path"), L"D:\\Java\\jre\\");
+    EXPECT_EQ(IniFile(settingsFile).readString(kJre, L"Main Class"), L"a.B");
+    EXPECT_EQ(IniFile(settingsFile).readString(L"Product Information", L"Product Name"), L"Example Tool");
+    // The paired launcher's settings file did not exist: it is created holding any name.
+    const std::wstring pairedFile = dir.path(L"pair") + os::kPathSeparator + L"tool64.ini";
+    EXPECT_EQ(IniFile(pairedFile).readString(kJre, L"JRE Path"), L"D:\\Java\\jre\\");
+    ASSERT_TRUE(std::filesystem::remove(std::filesystem::path(pairedFile)));
+    rememberRuntimeFolderFor(s, dir.path(kExecutable), kChosenFolder);
+    EXPECT_EQ(IniFile(pairedFile).readString(kJre, L"JRE Path"), kChosenFolder);
+    // The per-user files are an application's.
+    EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::path(dir.path(L"appdata"))));
 }
 
 }  // namespace

@@ -31,20 +31,16 @@ public:
     TraceSwitch& operator=(const TraceSwitch&) = delete;
 };
 
-inline std::string fileText(const std::wstring& path) {
-    std::ifstream in{std::filesystem::path(path), std::ios::binary};
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 // The trace into a file of its own.
 class TraceCapture {
 public:
     // Everything traced so far, as UTF-8.
-    std::string text() const { return fileText(file_); }
-    // Forgets what was traced so far.
-    void clear() const { std::ofstream{std::filesystem::path(file_), std::ios::binary | std::ios::trunc}; }
+    std::string text() const {
+        std::ifstream in{std::filesystem::path(file_), std::ios::binary};
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    }
 
 private:
     TempFolder temp_;

@@ -68,38 +68,27 @@ TEST(VersionNumberTest, ReadsConstraintSettings) {
     }
 }
 
-TEST(VersionNumberTest, ComparesPartByPartAsNumbers) {
+// Comparison is part by part as numbers; as a preference, only trailing zeros are
+// wildcards (the 0 in the middle of 1.0.3 must match).
+TEST(VersionNumberTest, ComparesAndMatchesPreferences) {
     struct Case {
         VersionNumber a, b;
-        int expected;
+        int order;
+        bool matches;  // a for the preferred version b
     };
     const std::vector<Case> cases = {
-        {V(1, 10, 0, 0), V(1, 9, 0, 0), 1}, {V(1, 8, 0, 151), V(1, 8, 0, 151), 0}, {V(1, 8, 0, 151), V(1, 8, 1, 0), -1},
-        {V(1, 8, 0, 151), V(1, 8, F, F), -1}, {V(2, 0, 0, 0), V(1, F, F, F), 1}, {V(-1, 0, 0, 0), V(0, 0, 0, 0), -1},
+        {V(1, 10, 0, 0), V(1, 9, 0, 0), 1, false}, {V(1, 8, 0, 151), V(1, 8, 0, 151), 0, true},
+        {V(1, 8, 0, 151), V(1, 8, 1, 0), -1, false}, {V(1, 8, 0, 151), V(1, 8, F, F), -1, false},
+        {V(2, 0, 0, 0), V(1, F, F, F), 1, false}, {V(-1, 0, 0, 0), V(0, 0, 0, 0), -1, true},
+        {V(1, 8, 0, 151), V(1, 8, 0, 0), 1, true}, {V(1, 8, 0, 152), V(1, 8, 0, 151), 1, false},
+        {V(1, 9, 2, 3), V(1, 0, 0, 0), 1, true}, {V(2, 0, 0, 0), V(1, 0, 0, 0), 1, false},
+        {V(1, 5, 3, 0), V(1, 0, 3, 0), 1, false}, {V(1, 0, 3, 9), V(1, 0, 3, 0), 1, true},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.expected, compareVersions(c.a, c.b)) << show(c.a) << " vs " << show(c.b);
-        EXPECT_EQ(-c.expected, compareVersions(c.b, c.a)) << show(c.b) << " vs " << show(c.a);
-        EXPECT_EQ(c.expected == 0, versionsEqual(c.a, c.b)) << show(c.a) << " vs " << show(c.b);
-    }
-}
-
-TEST(VersionNumberTest, TrailingZerosOfPreferredVersionAreWildcards) {
-    struct Case {
-        VersionNumber candidate, preferred;
-        bool expected;
-    };
-    const std::vector<Case> cases = {
-        {V(1, 8, 0, 151), V(1, 8, 0, 0), true}, {V(1, 8, 0, 151), V(1, 8, 1, 0), false},
-        {V(1, 8, 0, 151), V(1, 8, 0, 151), true}, {V(1, 8, 0, 152), V(1, 8, 0, 151), false},
-        {V(1, 7, 0, 80), V(0, 0, 0, 0), true}, {V(1, 9, 2, 3), V(1, 0, 0, 0), true},
-        {V(2, 0, 0, 0), V(1, 0, 0, 0), false},
-        // Only trailing zeros are wildcards: the 0 in the middle must match.
-        {V(1, 5, 3, 0), V(1, 0, 3, 0), false}, {V(1, 0, 3, 9), V(1, 0, 3, 0), true},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.expected, matchesPreferredVersion(c.candidate, c.preferred))
-            << show(c.candidate) << " for " << show(c.preferred);
+        EXPECT_EQ(c.order, compareVersions(c.a, c.b)) << show(c.a) << " vs " << show(c.b);
+        EXPECT_EQ(-c.order, compareVersions(c.b, c.a)) << show(c.b) << " vs " << show(c.a);
+        EXPECT_EQ(c.order == 0, versionsEqual(c.a, c.b)) << show(c.a) << " vs " << show(c.b);
+        EXPECT_EQ(c.matches, matchesPreferredVersion(c.a, c.b)) << show(c.a) << " for " << show(c.b);
     }
 }
 
