@@ -295,10 +295,9 @@ done <<'ROWS'
 * | Records | one | | VMP='-Xmx64m -Dname=Grüße' | 0 | trace~jvm: option -Xmx64m | trace~jvm: option -Dname=Gr | trace~jvm: JNI_CreateJavaVM: 0 | trace~jvm: main method: found | trace~jvm: main returned | trace~launch: exit code 0 | L:trace~jvm: option -Djava.class.path=@case@/app.jar | W:trace~jvm: option -Djava.class.path=C:\app\app.jar | W:trace~jvm: main class: loaded; main is static, with String[] | W:sh:iconv -f UTF-8 -t UTF-8 "$trace" >/dev/null | L:trace~jvm: main class: LauncherHelper.checkAndLoadMain
 L | Records | | | | 0 | trace~jvm: main class: loaded; main is static, with String[] (not said)
 L | Records | | | JDK25=1 | 0 | trace~jvm: main class: loaded; main is static, with String[] | !trace~(not said)
-L | Records | | | LAYER='[Class Path]\nClass Path=app.jar\n' CP=none | 0 | saw= | trace~jvm: options: not shown (embedded settings) | !trace~java.class.path | !trace~jvm: option - | trace~jvm: main returned
+L | - | | | LAYER='[Java Runtime Environment]\nMain Class=hosting.Main\n[Class Path]\nClass Path=app.jar\n' CP=none | 0 | saw= | trace~jvm: options: not shown (embedded settings) | !trace~java.class.path | !trace~jvm: option - | trace~jvm: main returned
 L | Records | one | [Application]^Embedded Jar=yes | EMBED=1 CP=none | 0 | saw=one
-# The layer names the main class; with another upgrade code beside it, it stays closed.
-L | - | one "two words" | | LAYER='[Java Runtime Environment]\nMain Class=hosting.Main\n' | 0 | saw=one "two words"
+# With another upgrade code beside it, the layer stays closed.
 L | - | | | LAYER='[Java Runtime Environment]\nMain Class=hosting.Main\n' SETUP='sed -i s/71C4/71C5/ tool.ini' | 255 | err~Main class was not specified in INI file.
 L | hosting.Main | hosting.lib.A hosting.lib.B hosting.extra.C | [Class Path]^Class Path=app.jar;\lib\*.jar;.\extra\c.jar;nothing\*.jar | VMP=-Dhosting.mode=classes | 0 | wrote=loaded hosting.lib.A^loaded hosting.lib.B^loaded hosting.extra.C
 # The stack of the thread that runs main follows -Xss, else the virtual machine's default.
