@@ -83,6 +83,14 @@ not_traced() { ! grep -qF -- "$1" "$trace" || fail "$2: [$1] unexpectedly in the
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 testjvm=$JL_BUILD/tests/testjvm
 need_testjvm() { [ -f "$testjvm/jvm.dll" ] || skip "the test JVM was not built ($testjvm)"; }
+# The smallest image header of a DLL for the machine the launcher is not built for.
+foreign_dll() {
+  local machine='\x4c\x01'
+  [ "$(basename "$JL_LAUNCHER")" = jlaunch64.exe ] || machine='\x64\x86'
+  mkdir -p "$(dirname "$1")"
+  { printf 'MZ'; head -c 58 /dev/zero; printf '\x80\0\0\0'; head -c 64 /dev/zero
+    printf "PE\\0\\0$machine"; head -c 18 /dev/zero; } >"$1"
+}
 
 # A product folder $dir: tool.exe and the test JVM (variant VARIANT) as
 # jre\bin\client\jvm.dll, whose log is $log; tool.ini (UTF-16) names the runtime and the

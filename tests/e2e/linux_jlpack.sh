@@ -1,5 +1,5 @@
 # jlpack makes product executables on a Linux build machine: the Linux launcher with its
-# embedded settings and appended JAR, run against the real JDKs; jlaunch64.exe and
+# embedded settings and appended JAR; jlaunch64.exe and
 # jlaunch.exe packed, signed with a throw-away certificate through the sign step,
 # verified by osslsigncode and still run by java from the appended JAR; and refusals,
 # which leave no output and the inputs as they were.
@@ -16,20 +16,13 @@ printf 'package app;\npublic class Main { public static void main(String[] a) { 
 # LF line ends on purpose: jlpack converts them.
 printf '[Java Runtime Environment]\nMain Class=app.Main\n[Application]\nEmbedded Jar=yes\n' >"$w/embedded.ini"
 
-# --- Linux: the layer names the main class and the JAR, the settings file the runtime ----
-for jdk in "${jdks[@]}"; do
-  write_ini "$w/app.ini" "[Product Information]" "Upgrade Code={6F1C-22A0}" "[Java Runtime Environment]" "JRE Path=$jdk"
-  out=$("$jlpack" --launcher "$JL_LAUNCHER" --output "$w/linux/tool" --settings "$w/app.ini" --embed "$w/embedded.ini" \
-    --jar "$w/app.jar") || fail "jlpack for Linux: $out"
-  expect_eq "$(cd "$w" && timeout 60 "$w/linux/tool" one "two words" 2>&1)" "app.Main one two words" "packed for $jdk"
-done
+# --- Linux (launched from the table of launches): what --describe reads back ---------------
+write_ini "$w/app.ini" "[Product Information]" "Upgrade Code={6F1C-22A0}" "[Java Runtime Environment]" "JRE Path=${jdks[0]}"
+out=$("$jlpack" --launcher "$JL_LAUNCHER" --output "$w/linux/tool" --settings "$w/app.ini" --embed "$w/embedded.ini" \
+  --jar "$w/app.jar") || fail "jlpack for Linux: $out"
 described=$("$jlpack" --describe "$w/linux/tool")
 expect_contains "$described" "embedded settings: readable with $w/linux/tool.ini: 2 sections, 2 settings" "describe"
 expect_contains "$described" "appended JAR: " "describe"
-write_ini "$w/linux/tool.ini" "[Product Information]" "Upgrade Code={6F1C-22A1}" "[Java Runtime Environment]" "JRE Path=$jdk"
-err=$(cd "$w" && timeout 60 "$w/linux/tool" 2>&1)
-expect_eq "$?" 255 "another upgrade code: exit code"
-expect_contains "$err" "Main class was not specified in INI file." "another upgrade code"
 
 # --- Windows executables, signed ---------------------------------------------------------
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$w/key.pem" -out "$w/cert.pem" -days 2 -subj "/CN=jlpack test" \

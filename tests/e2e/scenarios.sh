@@ -77,14 +77,8 @@ fi
 
 # --- Windows: registered runtimes (their jvm.dll files are no libraries) ------------------
 if [ $platform = W ]; then
-  if [ "$(basename "$JL_LAUNCHER")" = jlaunch64.exe ]; then own=64 other=32 foreign='\x4c\x01'
-  else own=32 other=64 foreign='\x64\x86'; fi
+  if [ "$(basename "$JL_LAUNCHER")" = jlaunch64.exe ]; then own=64 other=32; else own=32 other=64; fi
   fake() { mkdir -p "$(dirname "$1")" && echo "not a library" >"$1"; }
-  foreign_dll() {  # the smallest image header of a DLL for the other machine
-    mkdir -p "$(dirname "$1")"
-    { printf 'MZ'; head -c 58 /dev/zero; printf '\x80\0\0\0'; head -c 64 /dev/zero
-      printf "PE\\0\\0$foreign"; head -c 18 /dev/zero; } >"$1"
-  }
   rt=$JL_WORK/runtimes
   key='HKLM\Software\JavaSoft\Java Runtime Environment'
   fake "$rt/a/bin/server/jvm.dll" && reg_value $own "$key\\1.8.0_151" JavaHome "$rt/a" "$key\\1.8.0_151"
@@ -301,8 +295,10 @@ done <<'ROWS'
 * | Records | one | | VMP='-Xmx64m -Dname=Grüße' | 0 | trace~jvm: option -Xmx64m | trace~jvm: option -Dname=Gr | trace~jvm: JNI_CreateJavaVM: 0 | trace~jvm: main method: found | trace~jvm: main returned | trace~launch: exit code 0 | L:trace~jvm: option -Djava.class.path=@case@/app.jar | W:trace~jvm: option -Djava.class.path=C:\app\app.jar | W:trace~jvm: main class: loaded; main is static, with String[] | W:sh:iconv -f UTF-8 -t UTF-8 "$trace" >/dev/null | L:trace~jvm: main class: LauncherHelper.checkAndLoadMain
 L | Records | | | | 0 | trace~jvm: main class: loaded; main is static, with String[] (not said)
 L | Records | | | JDK25=1 | 0 | trace~jvm: main class: loaded; main is static, with String[] | !trace~(not said)
-L | Records | | | LAYER='[Class Path]\nClass Path=app.jar\n' CP=none | 0 | saw= | trace~jvm: options: not shown (embedded settings) | !trace~java.class.path | !trace~jvm: option - | trace~jvm: main returned
+L | - | | | LAYER='[Java Runtime Environment]\nMain Class=hosting.Main\n[Class Path]\nClass Path=app.jar\n' CP=none | 0 | saw= | trace~jvm: options: not shown (embedded settings) | !trace~java.class.path | !trace~jvm: option - | trace~jvm: main returned
 L | Records | one | [Application]^Embedded Jar=yes | EMBED=1 CP=none | 0 | saw=one
+# With another upgrade code beside it, the layer stays closed.
+L | - | | | LAYER='[Java Runtime Environment]\nMain Class=hosting.Main\n' SETUP='sed -i s/71C4/71C5/ tool.ini' | 255 | err~Main class was not specified in INI file.
 L | hosting.Main | hosting.lib.A hosting.lib.B hosting.extra.C | [Class Path]^Class Path=app.jar;\lib\*.jar;.\extra\c.jar;nothing\*.jar | VMP=-Dhosting.mode=classes | 0 | wrote=loaded hosting.lib.A^loaded hosting.lib.B^loaded hosting.extra.C
 # The stack of the thread that runs main follows -Xss, else the virtual machine's default.
 L | hosting.Main | | | VMP='-Dhosting.mode=depth -Xint -Xss64m' | 0 | sh:[[ $saw =~ ^depth\ [0-9]{6,}$ ]]

@@ -54,18 +54,9 @@ log=$rt64/bin/server/testjvm.log
 expect_logged "main app/Exits args=2" "main gets the two arguments"
 [ "$(grep -c '^CreateJavaVM version=' "$log")" = 1 ] || fail "the virtual machine was not created exactly once"
 
-# The same runtime installed per user instead: the 32-bit launcher sees the per-user key
-# in its own view, and still hands the 64-bit runtime over.
-$JL_WINE reg delete 'HKLM\Software\Eclipse Adoptium' /f /reg:64 </dev/null >/dev/null 2>&1
-reg_value 64 'HKCU\Software\Azul Systems\Zulu\zulu-21' InstallationPath "$rt64" 'HKCU\Software\Azul Systems'
-rm -f "$log"
-run_product
-expect_eq "$EXIT_CODE" 42 "exit code, per-user runtime"
-traced "runtime: paired launcher: the launch goes to $(winpath "$product/tool64.exe")" "hand-over, per-user runtime"
-
 # A 32-bit runtime in the 32-bit view is hosted by the 32-bit launcher itself.
 if [ -f "$testjvm32" ]; then
-  $JL_WINE reg delete 'HKCU\Software\Azul Systems' /f /reg:64 </dev/null >/dev/null 2>&1
+  $JL_WINE reg delete 'HKLM\Software\Eclipse Adoptium' /f /reg:64 </dev/null >/dev/null 2>&1
   rt32=$JL_WORK/jre-17-x86
   runtime_with "$rt32" "$testjvm32"
   reg_value 32 'HKLM\Software\JavaSoft\JDK\17.0.12' JavaHome "$rt32" 'HKLM\Software\JavaSoft\JDK'

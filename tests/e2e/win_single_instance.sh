@@ -99,15 +99,7 @@ for i in 1 2; do [ "${codes[$((i - 1))]}" != 124 ] || fail "request $i did not e
 # the test JVM with single instance of its own. tool.exe must not keep its instance: a
 # later start of tool.exe hands over too, and pair.exe forwards it to the running one.
 reset_case; new_product
-foreign=$dir/foreign/bin/client
-mkdir -p "$foreign"
-cp "$testjvm/jvm.dll" "$foreign/jvm.dll"
-# The same library marked as an image for the other machine (x86 or x64): the launcher
-# only reads the header to decide.
-header=$(od -An -tu4 -j60 -N4 "$foreign/jvm.dll" | tr -d ' ')
-machine=$(od -An -tx2 -j$((header + 4)) -N2 "$foreign/jvm.dll" | tr -d ' ')
-if [ "$machine" = 014c ]; then other='\x64\x86'; else other='\x4c\x01'; fi
-printf "$other" | dd of="$foreign/jvm.dll" bs=1 seek=$((header + 4)) conv=notrunc status=none
+foreign_dll "$dir/foreign/bin/client/jvm.dll"
 cp "$JL_LAUNCHER" "$dir/pair.exe"
 mv "$dir/tool.ini" "$dir/pair.ini"
 write_ini "$dir/tool.ini" "[Java Runtime Environment]" "JRE Path=$(winpath "$dir/foreign")" \
