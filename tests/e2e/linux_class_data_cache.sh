@@ -28,7 +28,7 @@ caches() { compgen -G "$cache/tool-*.$ext" | wc -l; }
 
 for JDK in "${jdks[@]}"; do
   name=$(basename "$JDK")
-  ext=jsa && [ "$("$JDK/bin/java" -XshowSettings:properties -version 2>&1 | grep -c 'java.specification.version = 2[5-9]')" = 1 ] && ext=aot
+  ext=jsa && [[ $("$JDK/bin/java" -version 2>&1) =~ version\ \"2[5-9] ]] && ext=aot
   dir=$JL_WORK/$name
   mkdir -p "$dir"
   cp "$JL_LAUNCHER" "$dir/tool" && cp "$JL_WORK/probe.jar" "$dir/app.jar"

@@ -394,11 +394,11 @@ L | Probe | load Planted | [Class Path]^Class Path=.\lib\probe.jar; | FROM=@work
 L | Probe | load Planted | [Class Path]^Class Path=lib\*.jar; | FROM=@work@/documents SETUP=jar_in_lib | 0 | out=not found Planted
 # -- the runtime search (Linux: the installed JDKs, and fake libraries named in the load
 # failure; Windows: the registered fake runtimes above) -----------------------------------------
-L | Probe | property java.specification.version | Maximum Version=@lowest@ | JRE=none | 0 | out=java.specification.version=@lowest@
-L | Probe | property java.specification.version | Minimum Version=@highest@ | JRE=none | 0 | out=java.specification.version=@highest@
-L | Probe | property java.specification.version | JVM Type=server | JRE=none | 0 | out=java.specification.version=@highest@
-L | Probe | property java.specification.version | Preferred versions=@lowest@ | JRE=none | 0 | out=java.specification.version=@lowest@
-L | Probe | property java.specification.version | JRE Path=@newest@^Maximum Version=@lowest@ | | 0 | out=java.specification.version=@highest@
+L | Probe | feature | Maximum Version=@lowest@ | JRE=none | 0 | out=feature=@lowest@
+L | Probe | feature | Minimum Version=@highest@ | JRE=none | 0 | out=feature=@highest@
+L | Probe | feature | JVM Type=server | JRE=none | 0 | out=feature=@highest@
+L | Probe | feature | Preferred versions=@lowest@ | JRE=none | 0 | out=feature=@lowest@
+L | Probe | feature | JRE Path=@newest@^Maximum Version=@lowest@ | | 0 | out=feature=@highest@
 L | Probe | | Minimum Version=@beyond@ | JRE=none | 255 | err~was not found. Please  download and install a JRE (minimum version @beyond@.0) from: | trace~tool[ | trace~settings: [Java Runtime Environment] Minimum Version = "@beyond@" (settings file) | trace~runtime: search: JVM Type default; versions from @beyond@.0 to any | trace~runtime: JRE Path: not set | trace~runtime: probe @case@/lib/libjava.so: missing | trace~below Minimum Version @beyond@.0, dropped | trace~runtime: no runtime found; the user is asked
 L | Probe | | Minimum Version=@beyond@ | JRE=none TRACE=@work@/no-such-folder/trace.log | 255 | err~was not found. | sh:[ ! -e @work@/no-such-folder ]
 L | Probe | | Minimum Version=@beyond@ | JRE=none TRACE=@work@ | 255 | err~was not found.

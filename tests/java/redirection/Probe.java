@@ -28,6 +28,9 @@ public class Probe {
                     System.out.println(args[i] + "=" + System.getenv(args[i]));
                 }
                 break;
+            case "feature":
+                System.out.println("feature=" + Runtime.version().feature());
+                break;
             case "maxmemory":
                 System.out.println("maxMemory=" + Runtime.getRuntime().maxMemory());
                 break;
