@@ -44,4 +44,13 @@ write_ini16 "$dir/MyTool.ini" "[Product Information]" "Upgrade Code={6F1C-22A1}"
   "[Java Runtime Environment]" "JRE Path=$(winpath "$dir/jre")"
 EXE=MyTool.exe start_wine "$dir/MyTool.exe"
 EXE=MyTool.exe expect_box "Main class was not specified in INI file." "another upgrade code"
+
+# The dialogs come from the rebuilt resources too: the missing-runtime dialog, cancelled.
+write_ini16 "$dir/MyTool.ini" "[Product Information]" "Upgrade Code={6F1C-22A0}" \
+  "[Java Runtime Environment]" "JRE Path=$(winpath "$JL_WORK/no-runtime")" "Minimum Version=99"
+EXE=MyTool.exe start_wine "$dir/MyTool.exe"
+shown=$(probe_and_press MyTool.exe 2) || fail "no missing-runtime dialog: $shown"
+expect_contains "$shown" "was not found" "the packed product's missing-runtime dialog"
+EXE=MyTool.exe ends_by_itself "missing runtime"
+expect_eq "$EXIT_CODE" 255 "missing runtime: exit code"
 echo "PASS"
