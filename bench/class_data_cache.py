@@ -98,7 +98,7 @@ def wait_for_cache(folder):
         done = glob.glob(os.path.join(folder, "*", "*", "tool-*.aot")) + glob.glob(
             os.path.join(folder, "*", "*", "tool-*.jsa"))
         pending = glob.glob(os.path.join(folder, "*", "*", "*.tmp")) + glob.glob(
-            os.path.join(folder, "*", "*", "*.aotconf"))
+            os.path.join(folder, "*", "*", "*.classlist"))
         if done and not pending:
             return done[0]
         time.sleep(0.05)

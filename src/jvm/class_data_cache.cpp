@@ -115,7 +115,7 @@ CacheMethod cacheMethodFor(const CacheRuntime& runtime, std::string& why) {
 const char* cacheMethodName(CacheMethod method) {
     switch (method) {
         case CacheMethod::None: return "none";
-        case CacheMethod::AheadOfTime: return "ahead-of-time cache";
+        case CacheMethod::AheadOfTime: return "archive linked ahead of time";
         case CacheMethod::AutoArchive: return "dynamic archive, created when missing";
         case CacheMethod::ArchiveAtExit: return "dynamic archive, written at exit";
         case CacheMethod::SharedClasses: return "shared classes cache";
@@ -160,7 +160,7 @@ CachePlan planClassDataCache(CacheMethod method, const std::wstring& folder, con
     if (state.cacheExists) {
         plan.why += "the cache fits";
         if (method == CacheMethod::AheadOfTime) {
-            plan.options = {L"-XX:AOTCache=" + plan.cacheFile, kQuietAot, kQuietCds};
+            plan.options = {L"-XX:SharedArchiveFile=" + plan.cacheFile, kQuietAot, kQuietCds};
         } else {
             plan.options = {L"-XX:SharedArchiveFile=" + plan.cacheFile, kQuietCds};
         }
@@ -175,15 +175,13 @@ CachePlan planClassDataCache(CacheMethod method, const std::wstring& folder, con
     plan.why += "no cache fits; this launch trains one";
     switch (method) {
         case CacheMethod::AheadOfTime:
-            plan.writtenFile = ownName + L".aotconf";
-            // Recording announces itself on standard output whatever the logging says;
-            // only the virtual machine's output switch silences it.
-            plan.options = {L"-XX:AOTMode=record",
-                            L"-XX:AOTConfiguration=" + plan.writtenFile,
-                            L"-XX:+UnlockDiagnosticVMOptions",
-                            L"-XX:-DisplayVMOutput",
-                            kQuietAot,
-                            kQuietCds};
+            // Only the list of the classes the launch loads: the runtime still maps its
+            // own archive meanwhile, so this launch starts as fast as one without the
+            // cache. (Recording a configuration for the runtime's ahead-of-time cache
+            // instead turns that archive off and makes the launch several times slower
+            // to reach main; the archive made from the list is about as fast to use.)
+            plan.writtenFile = ownName + L".classlist";
+            plan.options = {L"-XX:DumpLoadedClassList=" + plan.writtenFile, kQuietAot, kQuietCds};
             break;
         case CacheMethod::AutoArchive:
             plan.writtenFile = ownName + L".jsa.tmp";
@@ -230,19 +228,19 @@ std::wstring firstChangedLine(const std::wstring& previous, const std::wstring& 
 }
 
 std::vector<std::wstring> aheadOfTimeCreateCommand(const std::wstring& java, const std::wstring& shell,
-                                                   const std::wstring& configuration, const std::wstring& writtenFile,
+                                                   const std::wstring& classList, const std::wstring& writtenFile,
                                                    const std::wstring& cacheFile, const std::wstring& failureMarker,
                                                    const std::vector<std::wstring>& parameters,
                                                    const std::wstring& classPath) {
-    std::vector<std::wstring> create{java, L"-XX:AOTMode=create", L"-XX:AOTConfiguration=" + configuration,
-                                     L"-XX:AOTCache=" + writtenFile};
+    std::vector<std::wstring> create{java, L"-Xshare:dump", L"-XX:SharedClassListFile=" + classList,
+                                     L"-XX:SharedArchiveFile=" + writtenFile, L"-XX:+AOTClassLinking"};
     create.insert(create.end(), parameters.begin(), parameters.end());
     create.push_back(L"-cp");
     create.push_back(classPath);
 #ifdef _WIN32
     std::wstring line;
     std::wstring quoted[4];
-    const std::wstring* const files[4] = {&configuration, &writtenFile, &cacheFile, &failureMarker};
+    const std::wstring* const files[4] = {&classList, &writtenFile, &cacheFile, &failureMarker};
     for (int i = 0; i < 4; ++i) {
         if (!quoteForCmd(*files[i], quoted[i])) return {};
     }
@@ -264,7 +262,7 @@ std::vector<std::wstring> aheadOfTimeCreateCommand(const std::wstring& java, con
         shell, L"-c",
         L"t=$1 c=$2 f=$3 x=$4; shift 4; if \"$@\"; then mv -f \"$t\" \"$c\" || rm -f \"$t\"; "
         L"else rm -f \"$t\"; : > \"$x\"; fi; rm -f \"$f\"",
-        L"sh", writtenFile, cacheFile, configuration, failureMarker};
+        L"sh", writtenFile, cacheFile, classList, failureMarker};
     command.insert(command.end(), create.begin(), create.end());
     return command;
 #endif

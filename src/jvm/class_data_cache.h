@@ -38,7 +38,8 @@ CacheRuntime identifyCacheRuntime(const ReleaseInfo* release, const std::wstring
 
 enum class CacheMethod {
     None,
-    AheadOfTime,    // 25 and later: record a configuration, create the cache apart, use it
+    AheadOfTime,    // 25 and later: list the classes, make an archive of them, linked ahead
+                    // of time, apart from the application, then use it
     AutoArchive,    // 19-24: a dynamic archive the runtime writes at exit when missing
     ArchiveAtExit,  // 13-18: a dynamic archive written at exit, then used
     SharedClasses,  // the IBM family's shared classes cache, kept by the runtime itself
@@ -100,13 +101,13 @@ std::wstring fingerprintHash(const std::wstring& text);
 // The first line of `current` that `previous` lacks at the same place; empty when equal.
 std::wstring firstChangedLine(const std::wstring& previous, const std::wstring& current);
 
-// The command that creates an ahead-of-time cache from a recorded configuration, apart
-// from the application and its streams: it creates the cache under this process's name,
-// renames it when complete, removes the configuration, and leaves the failure marker
-// when the runtime could not create it. Empty when the paths cannot be passed safely
+// The command that makes the archive from the class list of a launch, apart from the
+// application and its streams: it writes the archive under this process's name, renames
+// it when complete, removes the class list, and leaves the failure marker when the
+// runtime could not make it. Empty when the paths cannot be passed safely
 // (on Windows through cmd.exe: a quote or percent sign).
 std::vector<std::wstring> aheadOfTimeCreateCommand(const std::wstring& java, const std::wstring& shell,
-                                                   const std::wstring& configuration, const std::wstring& writtenFile,
+                                                   const std::wstring& classList, const std::wstring& writtenFile,
                                                    const std::wstring& cacheFile, const std::wstring& failureMarker,
                                                    const std::vector<std::wstring>& parameters,
                                                    const std::wstring& classPath);

@@ -101,8 +101,7 @@ std::vector<std::wstring> productParameters(const LaunchSettings& settings) {
 // While tracing, the runtime reports on the cache into a file beside it; read back
 // before main, it tells whether the runtime mapped the cache.
 std::wstring runtimeReportOption(const CachePlan& plan, const std::wstring& log) {
-    const bool aheadOfTime = plan.method == CacheMethod::AheadOfTime;
-    return std::wstring(aheadOfTime ? L"-Xlog:aot=info,cds=info" : L"-Xlog:cds=info") + L":file=\"" + log +
+    return std::wstring(L"-Xlog:cds=info") + L":file=\"" + log +
            L"\"::filecount=0";
 }
 
@@ -222,9 +221,9 @@ void ClassDataCache::prepare(const LaunchSettings& settings, const RuntimeSearch
         if (!state.folderWritable) (void)os::removeFile(own);
     }
     if (method == CacheMethod::AheadOfTime && !state.cacheExists && !state.aheadOfTimeUnusable) {
-        const std::wstring configuration = stem_ + L"." + decimalText(state.processId) + L".aotconf";
+        const std::wstring classList = stem_ + L"." + decimalText(state.processId) + L".classlist";
         createCommand_ = aheadOfTimeCreateCommand(
-            javaProgram(runtimeFolderOfLibrary(runtime.jvmLibraryPath)), shellProgram(), configuration,
+            javaProgram(runtimeFolderOfLibrary(runtime.jvmLibraryPath)), shellProgram(), classList,
             stem_ + L"." + decimalText(state.processId) + L".aot.tmp", cacheFileName(method, stem_),
             failureMarkerName(stem_), productParameters(settings),
             buildClassPath(settings.classPath, settings.embeddedJar, executable));
@@ -268,11 +267,11 @@ void ClassDataCache::reportRuntimeUse() const {
     }
     if (useLog_.empty()) return;
     const std::wstring log = readText(useLog_);
-    const bool aheadOfTime = plan_.method == CacheMethod::AheadOfTime;
-    const size_t opened = log.find(aheadOfTime ? L"Opened AOT cache " : L"Opened shared archive file ");
-    const bool used = aheadOfTime ? opened != std::wstring::npos && log.find(L"Mapped static", opened) != std::wstring::npos
-                                  : log.find(L"Mapped dynamic region") != std::wstring::npos ||
-                                        log.find(L"Opened archive " + plan_.cacheFile) != std::wstring::npos;
+    const size_t opened = log.find(L"Opened shared archive file " + plan_.cacheFile);
+    const bool used = plan_.method == CacheMethod::AheadOfTime
+                          ? opened != std::wstring::npos && log.find(L"Mapped static", opened) != std::wstring::npos
+                          : log.find(L"Mapped dynamic region") != std::wstring::npos ||
+                                log.find(L"Opened archive " + plan_.cacheFile) != std::wstring::npos;
     trace(kTopic, {used ? "the runtime mapped the cache " : "the runtime did not use the cache ", plan_.cacheFile});
 }
 
@@ -289,7 +288,7 @@ void ClassDataCache::finish() {
 
     if (plan_.method == CacheMethod::AheadOfTime) {
         if (!exists(plan_.writtenFile, &size) || size == 0) {
-            if (tracing) trace(kTopic, {"the runtime recorded no configuration; no cache this time"});
+            if (tracing) trace(kTopic, {"the runtime wrote no class list; no cache this time"});
             (void)os::removeFile(plan_.writtenFile);
             return;
         }

@@ -22,7 +22,7 @@ launch() {
 # The complete cache is there and no launch's own files are left.
 cache_ready() {
   compgen -G "$cache/tool-*.$ext" >/dev/null && ! compgen -G "$cache/*.tmp" >/dev/null &&
-    ! compgen -G "$cache/*.aotconf" >/dev/null
+    ! compgen -G "$cache/*.classlist" >/dev/null
 }
 caches() { compgen -G "$cache/tool-*.$ext" | wc -l; }
 

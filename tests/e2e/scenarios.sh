@@ -311,7 +311,7 @@ W | Records | | | TESTJVM_DEFAULT_STACK=0 | 0 | log~stack 1048576
 # gives, none for one the launcher cannot be sure of; through System.exit, so that the IBM
 # family ends too, with its code.
 W | Exits | | Class Data Cache=yes | VMP=-Xmx64m TESTJVM_EXIT_CODE=4 LOCALAPPDATA='@wwork@\local' SETUP='release 17.0.15 Hotspot' | 4 | sh:cache_options -XX:ArchiveClassesAtExit=
-W | Exits | | Class Data Cache=yes | VMP=-Xmx64m TESTJVM_EXIT_CODE=4 LOCALAPPDATA='@wwork@\local' SETUP='release 25.0.1 ""' | 4 | sh:cache_options -XX:AOTMode=record
+W | Exits | | Class Data Cache=yes | VMP=-Xmx64m TESTJVM_EXIT_CODE=4 LOCALAPPDATA='@wwork@\local' SETUP='release 25.0.1 ""' | 4 | sh:cache_options -XX:DumpLoadedClassList=
 W | Exits | | Class Data Cache=yes | VMP=-Xmx64m TESTJVM_EXIT_CODE=4 LOCALAPPDATA='@wwork@\local' SETUP='release 21 Hotspot' | 4 | sh:cache_options -XX:+AutoCreateSharedArchive
 W | Exits | | Class Data Cache=yes | VMP=-Xmx64m TESTJVM_EXIT_CODE=4 LOCALAPPDATA='@wwork@\local' SETUP='release 1.8.0 OpenJ9' | 4 | sh:cache_options -Xshareclasses:name=tool,
 W | Exits | | Class Data Cache=yes | VMP=-Xmx64m TESTJVM_EXIT_CODE=4 LOCALAPPDATA='@wwork@\local' SETUP='release 12.0.2 Hotspot' | 4 | sh:cache_options

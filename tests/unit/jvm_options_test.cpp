@@ -259,10 +259,8 @@ TEST(LibraryPathTest, ComposesFoldersAndSearchPath) {
 // understands, and none for a runtime the launcher cannot be sure of.
 TEST(ClassDataCacheTest, OptionsPerRuntimeVersionAndKind) {
     const std::wstring dir = std::wstring(L"cache") + kSep, stem = dir + L"app-h";
-    const Strings record{L"-XX:AOTMode=record", L"-XX:AOTConfiguration=" + stem + L".7.aotconf",
-                         L"-XX:+UnlockDiagnosticVMOptions", L"-XX:-DisplayVMOutput", L"-Xlog:aot*=off",
-                         L"-Xlog:cds*=off"};
-    const Strings useAot{L"-XX:AOTCache=" + stem + L".aot", L"-Xlog:aot*=off", L"-Xlog:cds*=off"};
+    const Strings record{L"-XX:DumpLoadedClassList=" + stem + L".7.classlist", L"-Xlog:aot*=off", L"-Xlog:cds*=off"};
+    const Strings useAot{L"-XX:SharedArchiveFile=" + stem + L".aot", L"-Xlog:aot*=off", L"-Xlog:cds*=off"};
     const Strings autoArchive{L"-XX:+AutoCreateSharedArchive", L"-XX:SharedArchiveFile=" + stem + L".7.jsa.tmp",
                               L"-Xlog:cds*=off"};
     const Strings atExit{L"-XX:ArchiveClassesAtExit=" + stem + L".7.jsa.tmp", L"-Xlog:cds*=off"};
