@@ -134,7 +134,7 @@ CachePlan planClassDataCache(CacheMethod method, const std::wstring& folder, con
     CachePlan plan;
     if (method == CacheMethod::AheadOfTime && state.aheadOfTimeUnusable) {
         method = CacheMethod::AutoArchive;
-        plan.why = "the ahead-of-time cache cannot be created here; ";
+        plan.why = "the linked archive cannot be made here; ";
     }
     plan.method = method;
     if (method == CacheMethod::None) return plan;

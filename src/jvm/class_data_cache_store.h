@@ -38,7 +38,7 @@ public:
     // On the Java thread before main: traces whether the runtime mapped the cache.
     void reportRuntimeUse() const;
     // Once the virtual machine has ended, by returning or through its exit: completes a
-    // training launch (renames the cache, or starts the ahead-of-time create step).
+    // training launch (renames the cache, or starts the step that makes the linked archive).
     // Runs once; later calls do nothing.
     void finish();
 
