@@ -25,6 +25,6 @@ for launch in first second; do
   code=0
   "$out/hello" "$launch" "second argument" || code=$?
   echo "== exit code $code, $(( ($(date +%s%N) - start) / 1000000 )) ms"
-  # The runtime of 25 and later creates its cache apart, after the first launch has ended.
-  for _ in $(seq 100); do compgen -G "$out/cache/*/*/*.aotconf" >/dev/null || break; sleep 0.1; done
+  # On runtimes of 25 and later the archive is made apart, after the first launch has ended.
+  for _ in $(seq 100); do compgen -G "$out/cache/*/*/*.classlist" >/dev/null || break; sleep 0.1; done
 done
