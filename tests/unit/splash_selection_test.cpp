@@ -1,174 +1,120 @@
-// Which splash a launch shows, the "Display" keys it is chosen by, where the own splash
-// window and the missing-runtime dialog go and the class styles the splash is registered
-// with, and the runtime's native splash library driven through its four entries (fake
-// entries here; the real loading is exercised end to end with tests/testsplash).
+// Which splash a launch shows, where the splash window and the missing-runtime dialog go,
+// and the native splash library driven through fake entries (the real one: end to end).
 #include "splash/native_splash.h"
 #include "splash/splash_layout.h"
 #include "splash/splash_selection.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <string>
 #include <vector>
 
-#include "config/launch_settings.h"
-#include "runtime/missing_runtime_layout.h"
 #include "os/os.h"
+#include "runtime/missing_runtime_layout.h"
 
 namespace jl {
 namespace {
 
 TEST(SplashSelection, PlanFromImagePreferenceLibraryAndPlatform) {
-    struct Case {
-        const wchar_t* image;
-        bool preferNative, libraryFound, hasOwnWindow;
-        bool tryNative, ownWindow;
-    };
-    const Case cases[] = {
-        // No image: nothing at all, whatever else is set.
-        {L"", true, true, true, false, false}, {L"", true, true, false, false, false},
+    // image, prefer native, library found, own window (Windows) -> try native, own window
+    const std::tuple<const wchar_t*, bool, bool, bool, bool, bool> cases[] = {
+        {L"", true, true, true, false, false}, {L"", true, true, false, false, false},  // no image: nothing
         // Windows: native only when preferred and present; the own window otherwise and
         // as the fallback when the native one does not start.
-        {L"splash.png", true, true, true, true, true}, {L"splash.png", false, true, true, false, true},
-        {L"splash.png", true, false, true, false, true},
+        {L"s.png", true, true, true, true, true}, {L"s.png", false, true, true, false, true},
+        {L"s.png", true, false, true, false, true},
         // Linux: the native splash is the only one, preferred or not.
-        {L"splash.png", false, true, false, true, false}, {L"splash.png", true, true, false, true, false},
-        {L"splash.png", true, false, false, false, false},
+        {L"s.png", false, true, false, true, false}, {L"s.png", true, false, false, false, false},
     };
-    for (const Case& c : cases) {
-        const SplashPlan plan = planSplash(c.image, c.preferNative, c.libraryFound, c.hasOwnWindow);
-        EXPECT_EQ(plan.tryNative, c.tryNative) << c.image << " " << c.preferNative << c.libraryFound << c.hasOwnWindow;
-        EXPECT_EQ(plan.ownWindow, c.ownWindow) << c.image << " " << c.preferNative << c.libraryFound << c.hasOwnWindow;
+    for (const auto& [image, prefer, found, own, tryNative, ownWindow] : cases) {
+        const SplashPlan plan = planSplash(image, prefer, found, own);
+        EXPECT_TRUE(plan.tryNative == tryNative && plan.ownWindow == ownWindow) << prefer << found << own;
     }
 }
 
 TEST(SplashPlacement, CentresTheImageOnTheScreen) {
-    struct Case {
-        int screenWidth, screenHeight;
-        long long imageWidth, imageHeight;
-        SplashPlacement expected;
+    const std::tuple<long long, long long, SplashPlacement> cases[] = {
+        {400, 300, {312, 234, 712, 534}}, {1024, 768, {0, 0, 1024, 768}},
+        {201, 121, {411, 323, 612, 444}},  // odd free space: the extra pixel goes right and down
+        {1025, 768, {0, 0, 1025, 768}},    // -1 / 2 truncates to 0: the last column is off screen
+        {1100, 803, {-38, -17, 1062, 786}},  // half the excess off each side, rounded toward the edge
+        {0, 0, {512, 384, 512, 384}},      // an image that could not be read
+        {0xFFFFFFFFLL, 0xFFFFFFFFLL, {-2147483135, -2147483263, INT_MAX, INT_MAX}},  // clamped, not overflowed
     };
-    const Case cases[] = {
-        {1920, 1080, 400, 300, {760, 390, 1160, 690}},
-        // Odd free space: the extra pixel goes to the right and bottom.
-        {1024, 768, 201, 121, {411, 323, 612, 444}}, {1024, 768, 1024, 768, {0, 0, 1024, 768}},
-        // One pixel wider than the screen: -1 / 2 truncates to 0, the last column is off screen.
-        {1024, 768, 1025, 768, {0, 0, 1025, 768}},
-        // Larger in both directions: half the excess hangs off each side, rounded toward the edge.
-        {1024, 768, 1100, 803, {-38, -17, 1062, 786}},
-        // An image that could not be read: a window of no size at the centre.
-        {1024, 768, 0, 0, {512, 384, 512, 384}},
-        // Sizes beyond the int range are clamped, never overflowed.
-        {1024, 768, 0xFFFFFFFFLL, 0xFFFFFFFFLL, {-2147483135, -2147483263, INT_MAX, INT_MAX}},
-    };
-    for (const Case& c : cases) {
-        const SplashPlacement p = splashPlacement(c.screenWidth, c.screenHeight, c.imageWidth, c.imageHeight);
-        EXPECT_EQ(p, c.expected) << c.imageWidth << "x" << c.imageHeight << ": " << p.left << "," << p.top << ","
-                                 << p.right << "," << p.bottom;
+    for (const auto& [width, height, expected] : cases) {
+        const SplashPlacement p = splashPlacement(1024, 768, width, height);
+        EXPECT_EQ(p, expected) << width << "x" << height << ": " << p.left << "," << p.top << "," << p.right;
     }
 }
 
 // The class is registered with the shadow first and, should that fail, the same without.
 TEST(SplashClassStyles, ShadowFirstThenWithout) {
     const SplashClassStyles with = splashClassStyles(true), without = splashClassStyles(false);
-    ASSERT_EQ(with.count, 2);
-    ASSERT_EQ(without.count, 1);
-    EXPECT_EQ(with.styles[1], without.styles[0]);
-    EXPECT_NE(with.styles[0], with.styles[1]);
-    EXPECT_EQ(with.styles[0] & with.styles[1], with.styles[1]);
+    ASSERT_TRUE(with.count == 2 && without.count == 1);
+    EXPECT_TRUE(with.styles[1] == without.styles[0] && with.styles[0] != with.styles[1]);
+    EXPECT_EQ(with.styles[0] & with.styles[1], with.styles[1]) << "the shadow added to the same styles";
 }
 
-// The dialog centred over its reference (its owner or the work area) and then kept
-// inside the work area, moved only as far as needed.
+// The dialog centred over its owner or the work area, then moved only as far as needed
+// to be inside the work area.
 TEST(DialogPlacement, CentresOverTheReferenceAndKeepsInsideTheArea) {
-    struct Case {
-        ScreenRect window, reference, centred;
-        ScreenRect area, kept;
-    };
-    const ScreenRect screen{0, 0, 1024, 738};  // a task bar below
-    const Case cases[] = {
+    const ScreenRect screen{0, 0, 1024, 738}, left{-1280, 0, 0, 1024};  // a task bar below; a monitor left of it
+    // window, reference, centred, area, kept
+    const std::tuple<ScreenRect, ScreenRect, ScreenRect, ScreenRect, ScreenRect> cases[] = {
         {{0, 0, 400, 300}, {0, 0, 1024, 768}, {312, 234, 712, 534}, screen, {312, 234, 712, 534}},
         // Odd free space rounds towards the reference's left and top.
         {{10, 10, 401, 301}, {0, 0, 1024, 768}, {316, 238, 707, 529}, screen, {316, 238, 707, 529}},
-        // Over an owner on a second monitor to the left of the first, whose work area
-        // does not start at the origin.
-        {{0, 0, 200, 100}, {-1200, 100, -800, 400}, {-1100, 200, -900, 300}, {-1280, 0, 0, 1024},
-         {-1100, 200, -900, 300}},
+        {{0, 0, 200, 100}, {-1200, 100, -800, 400}, {-1100, 200, -900, 300}, left, {-1100, 200, -900, 300}},
         // A window larger than the reference hangs over it on both sides.
         {{0, 0, 600, 400}, {100, 100, 300, 300}, {-100, 0, 500, 400}, screen, {0, 0, 600, 400}},
-        // Over the right and bottom edges, and over the left and top edges of an area
-        // beside the origin.
+        // Over the right and bottom edges; over the left and top of an area left of the origin.
         {{600, 400, 1000, 700}, {700, 480, 1500, 1000}, {900, 590, 1300, 890}, screen, {624, 438, 1024, 738}},
-        {{0, 0, 400, 300}, {-1450, -20, -1050, 280}, {-1450, -20, -1050, 280}, {-1280, 0, 0, 1024},
-         {-1280, 0, -880, 300}},
+        {{0, 0, 400, 300}, {-1450, -20, -1050, 280}, {-1450, -20, -1050, 280}, left, {-1280, 0, -880, 300}},
         // Larger than the area: its top left corner, where the caption is, stays visible.
         {{0, 0, 1200, 800}, {0, 0, 1600, 1200}, {200, 200, 1400, 1000}, screen, {0, 0, 1200, 800}},
     };
-    for (const Case& c : cases) {
-        const ScreenRect centred = centreRect(c.window, c.reference), kept = keepInsideArea(centred, c.area);
-        EXPECT_EQ(centred, c.centred) << centred.left << "," << centred.top;
-        EXPECT_EQ(kept, c.kept) << kept.left << "," << kept.top;
+    for (const auto& [window, reference, centred, area, kept] : cases) {
+        const ScreenRect c = centreRect(window, reference), k = keepInsideArea(c, area);
+        EXPECT_EQ(c, centred) << c.left << "," << c.top;
+        EXPECT_EQ(k, kept) << k.left << "," << k.top;
     }
 }
 
-// --- the native splash over fake entries ---------------------------------------------
-
-using Calls = std::vector<std::string>;
-Calls calls;
+std::vector<std::string> calls;
 
 NativeSplashEntries allEntries() {
     NativeSplashEntries entries;
     entries.init = [] { calls.push_back("init"); };
-    entries.loadFile = [](const char* path) {
-        calls.push_back(std::string("load ") + path);
-        return 0;  // "could not show it": not looked at
-    };
-    entries.setFileJarName = [](const char* path, const char* jar) {
-        calls.push_back(std::string("jar ") + path + "|" + jar);
-    };
+    entries.loadFile = [](const char* path) { return calls.push_back(std::string("load ") + path), 0; };  // 0 is not looked at
+    entries.setFileJarName = [](const char* path, const char* jar) { calls.push_back(std::string("jar ") + path + "|" + jar); };
     entries.close = [] { calls.push_back("close"); };
     return entries;
 }
 
-TEST(NativeSplash, FourEntriesInOrderWithTheAnsiPathAndOneClose) {
-    calls.clear();
-    NativeSplash splash;
+// The entries in order, with the ANSI path, and one close. Without one of the first three
+// nothing is called and the start fails, but the close entry is held and called.
+TEST(NativeSplash, EntriesInOrderAndOneClose) {
     const std::wstring image = L"C:\\Apps\\splash \u00fc.png";
     const std::string ansi = os::toThreadAnsi(image);
-    ASSERT_TRUE(splash.start(allEntries(), image));
-    EXPECT_EQ(calls, (Calls{"init", "load " + ansi, "jar " + ansi + "|"}));
-    EXPECT_TRUE(splash.holdsCloseEntry());
-    splash.close();
-    splash.close();
-    EXPECT_EQ(calls.size(), 4u);
-    EXPECT_EQ(calls.back(), "close");
-    EXPECT_FALSE(splash.holdsCloseEntry());
-
-    // Without a close entry the splash still starts; closing has nothing to call.
-    NativeSplashEntries noClose = allEntries();
-    noClose.close = nullptr;
-    calls.clear();
-    EXPECT_TRUE(splash.start(noClose, L"a.png"));
-    splash.close();
-    EXPECT_EQ(calls, (Calls{"init", "load a.png", "jar a.png|"}));
-}
-
-// Nothing is called before every entry is there, but the close entry is held and called.
-TEST(NativeSplash, MissingEntryFailsButKeepsTheCloseEntry) {
-    for (int missing = 0; missing < 3; ++missing) {
+    const std::vector<std::string> all = {"init", "load " + ansi, "jar " + ansi + "|", "close"}, closed = {"close"};
+    // the entry left out (-1: none, 3: close), and the calls after starting and closing twice
+    const std::pair<int, std::vector<std::string>> cases[] = {
+        {-1, all}, {3, {all.begin(), all.begin() + 3}}, {0, closed}, {1, closed}, {2, closed}};
+    for (const auto& [missing, expected] : cases) {
         NativeSplashEntries entries = allEntries();
         if (missing == 0) entries.init = nullptr;
         if (missing == 1) entries.loadFile = nullptr;
         if (missing == 2) entries.setFileJarName = nullptr;
+        if (missing == 3) entries.close = nullptr;
         calls.clear();
         NativeSplash splash;
-        EXPECT_FALSE(splash.start(entries, L"a.png")) << missing;
-        EXPECT_EQ(calls, Calls{}) << missing;
-        EXPECT_TRUE(splash.holdsCloseEntry()) << missing;
+        EXPECT_EQ(splash.start(entries, image), missing < 0 || missing == 3) << missing;
+        EXPECT_EQ(splash.holdsCloseEntry(), missing != 3) << missing;
         splash.close();
-        EXPECT_EQ(calls, Calls{"close"}) << missing;
+        splash.close();
+        EXPECT_FALSE(splash.holdsCloseEntry()) << missing;
+        EXPECT_EQ(calls, expected) << missing;
     }
 }
 

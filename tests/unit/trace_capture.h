@@ -16,19 +16,11 @@ namespace jl::testing {
 class TraceSwitch {
 public:
     explicit TraceSwitch(const std::wstring* destination) {
-        if (destination != nullptr) {
-            EXPECT_TRUE(os::setEnvironment(kTraceVariable, *destination));
-        } else {
-            os::removeEnvironment(kTraceVariable);
-        }
+        if (!destination) os::removeEnvironment(kTraceVariable);
+        EXPECT_TRUE(!destination || os::setEnvironment(kTraceVariable, *destination));
         restartTrace();
     }
-    ~TraceSwitch() {
-        os::removeEnvironment(kTraceVariable);
-        restartTrace();
-    }
-    TraceSwitch(const TraceSwitch&) = delete;
-    TraceSwitch& operator=(const TraceSwitch&) = delete;
+    ~TraceSwitch() { os::removeEnvironment(kTraceVariable), restartTrace(); }
 };
 
 // The trace into a file of its own.
@@ -36,9 +28,8 @@ class TraceCapture {
 public:
     // Everything traced so far, as UTF-8.
     std::string text() const {
-        std::ifstream in{std::filesystem::path(file_), std::ios::binary};
         std::ostringstream bytes;
-        bytes << in.rdbuf();
+        bytes << std::ifstream(std::filesystem::path(file_), std::ios::binary).rdbuf();
         return bytes.str();
     }
 
