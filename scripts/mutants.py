@@ -43,13 +43,16 @@ def build(preset):
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
 
 
-def fails(preset, regex):
+def fails(preset, regex, attempts=2):
     argv = RUNNERS.get(preset, []) + ["ctest", "--test-dir", f"build/{preset}", "-R", regex,
                                       "--timeout", "120", "-j2"]
     result = subprocess.run(argv, cwd=ROOT, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     ran = re.search(r"tests passed, (\d+) tests failed out of (\d+)", result.stdout)
     if not ran or ran.group(2) == "0":
-        sys.exit(f"{preset}:{regex} runs no test:\n{result.stdout[-2000:]}")
+        # Listing the tests of a Wine build now and then fails under load: once more.
+        if attempts > 1:
+            return fails(preset, regex, attempts - 1)
+        raise RuntimeError(f"{preset}:{regex} runs no test:\n{result.stdout[-2000:]}")
     return ran.group(1) != "0"
 
 
