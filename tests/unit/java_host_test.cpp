@@ -1,7 +1,5 @@
-// The JNI host against the test JVM, loaded into this process: the calls it makes, their
-// order, what it reports and traces, and that every way out of the Java thread leaves no
-// virtual machine behind. Then secondaryMain: the launches it cannot serve, and a thread
-// that stays in the virtual machine. (Both forms served are end-to-end cases.)
+// The JNI host and secondaryMain against the test JVM, loaded into this process: the calls
+// made, their order, what is reported, and that no way out leaves a virtual machine behind.
 #include "jvm/java_host.h"
 
 #include <gtest/gtest.h>
@@ -54,16 +52,13 @@ protected:
         for (const char* name : {"TESTJVM_CREATE_RESULT", "TESTJVM_HELPER", "TESTJVM_FAIL", "TESTJVM_DESCRIBE_KEEPS",
                                  "TESTJVM_SHUTTING_DOWN"}) control(name, "");
     }
-    static void control(const char* name, const std::string& v) { ASSERT_TRUE(os::setEnvironment(os::fromUtf8(name), os::fromUtf8(v))); }
+    static void control(const char* n, const std::string& v) { ASSERT_TRUE(os::setEnvironment(os::fromUtf8(n), os::fromUtf8(v))); }
     // One launch on a fresh log; the Java thread leaves no virtual machine behind.
     int run(const wchar_t* mainClass, const wchar_t* variant = L"jvm", const char* helper = "", const char* fail = "",
             const char* createResult = "") {
-        control("TESTJVM_HELPER", helper);
-        control("TESTJVM_FAIL", fail);
-        control("TESTJVM_CREATE_RESULT", createResult);
+        control("TESTJVM_HELPER", helper), control("TESTJVM_FAIL", fail), control("TESTJVM_CREATE_RESULT", createResult);
         std::remove(logPath.c_str());
-        shown.clear();
-        mainStarts = splashCloses = 0;
+        shown.clear(), mainStarts = splashCloses = 0;
         launch_.mainClass = mainClass;
         JavaHost host;
         currentHost = &host;
@@ -77,9 +72,7 @@ protected:
     static int position(const std::string& prefix, int from = 0) {
         std::ifstream in(logPath);
         int at = 0;
-        for (std::string line; std::getline(in, line); ++at) {
-            if (at >= from && line.rfind(prefix, 0) == 0) return at;
-        }
+        for (std::string line; std::getline(in, line); ++at) if (at >= from && line.rfind(prefix, 0) == 0) return at;
         return -1;
     }
     static size_t count(const std::string& prefix) {
@@ -103,9 +96,8 @@ protected:
     JvmOptions jvm_;
 };
 
-// Ways a launch goes that the end-to-end tests do not take, from creation to
-// DestroyJavaVM: the result, the one message shown, the hooks called, the calls in their
-// order and the calls that must not happen.
+// Launches the end-to-end tests do not make: the result, the one message shown, the hooks
+// called, the calls in their order and those that must not happen.
 TEST_F(JavaHostTest, EachLaunchMakesItsCallsInOrderAndReportsOnce) {
     const std::wstring noMain = L"No main method found in specified class.\n";
     const char destroyed[] = "DestroyJavaVM on-creating-thread=yes attached=no";
@@ -117,8 +109,7 @@ TEST_F(JavaHostTest, EachLaunchMakesItsCallsInOrderAndReportsOnce) {
         int mainStarts, splashCloses;
         Lines order, absent;
     } cases[] = {
-        // Whatever fails on the helper's path is cleared, not reported: FindClass with the
-        // slash form decides. The name crosses modified UTF-8.
+        // What fails on the helper's path is cleared: FindClass decides, in modified UTF-8.
         {L"app/Gr\u00fc\u00dfe", L"jvm_nohelper", "", "", "", 0, L"", 1, 0,
          {"FindClass app/Gr\xC3\xBC\xC3\x9F" "e", "main app/Gr\xC3\xBC\xC3\x9F" "e args=6"}, {"ExceptionDescribe"}},
         {L"app/Records", L"jvm", "missing", "", "", 0, L"", 1, 0, {"FindClass app/Records", "main app/Records"}, {"ExceptionDescribe"}},
@@ -127,35 +118,32 @@ TEST_F(JavaHostTest, EachLaunchMakesItsCallsInOrderAndReportsOnce) {
         // A creation failure is explained; there is nothing to destroy.
         {L"app/Records", L"jvm", "", "", "-4", 1, L"JNI exception: failed to create the Java VM\nReason: not enough memory.\n",
          0, 0, {}, {"DestroyJavaVM"}},
-        // Failures before main: reported once, then the thread leaves and destroys; a
-        // missing main is told in words even when the VM described nothing.
+        // Failures before main: reported once (in words when the VM described nothing), then
+        // the thread leaves and destroys.
         {L"app/NoMainQuiet", L"jvm", "", "", "", 1, noMain, 0, 0, {"DetachCurrentThread", destroyed}, {"main ", "ExceptionDescribe"}},
         {L"app/Records", L"jvm_nohelper", "", "GetStringUTFChars", "", 1, L"", 0, 0,
          {"ExceptionDescribe java.lang.OutOfMemoryError: injected failure of GetStringUTFChars", destroyed}, {"main "}},
-        // After main was entered, an exception it or an instance main's constructor throws
-        // stays pending until the thread leaves, where the VM reports it as uncaught; with
-        // the trace off its text is never read. A failed detach still destroys.
+        // An exception of main or its constructor stays pending for the VM to report as
+        // uncaught; with the trace off its text is never read. A failed detach still destroys.
         {L"app/BadConstructor", L"jvm", "", "", "", 0, L"", 1, 1,
          {"NewObject app/BadConstructor", "DetachCurrentThread",
           "uncaught java.lang.IllegalStateException: thrown by the constructor of app.BadConstructor", "DestroyJavaVM"},
          {"CallVoidMethodV main", "GetStaticMethodID java/lang/String valueOf"}},
         {L"app/Records", L"jvm", "", "DetachCurrentThread", "", 1, L"", 1, 0,
          {"main app/Records args=6", "DestroyJavaVM on-creating-thread=yes attached=yes"}, {}},
-        // A helper that says how main is to be called (Java 25) is obeyed; an instance
-        // main runs on an object the no-argument constructor made, after mainStarting.
+        // The helper's word on how main is called (Java 25) is obeyed: an instance main runs
+        // on an object of the no-argument constructor.
         {L"app/InstanceMain", L"jvm", "", "", "", 0, L"", 1, 0,
-         {"GetStaticBooleanField isStaticMain false", "GetStaticBooleanField noArgMain false",
-          "GetMethodID app/InstanceMain main ([Ljava/lang/String;)V", "GetMethodID app/InstanceMain <init> ()V",
-          "launcher: main starting", "NewObject app/InstanceMain", "CallVoidMethodV main",
-          "instance main app/InstanceMain args=6", "arg 1: two words", "DetachCurrentThread"}, {}},
+         {"GetStaticBooleanField isStaticMain false", "GetMethodID app/InstanceMain main ([Ljava/lang/String;)V",
+          "GetMethodID app/InstanceMain <init> ()V", "launcher: main starting", "NewObject app/InstanceMain",
+          "CallVoidMethodV main", "instance main app/InstanceMain args=6", "arg 1: two words", "DetachCurrentThread"}, {}},
         {L"app/InstanceNoArgs", L"jvm", "", "", "", 0, L"", 1, 0,
          {"GetStaticBooleanField noArgMain true", "GetMethodID app/InstanceNoArgs main ()V", "launcher: main starting",
           "constructed app/InstanceNoArgs", "instance main app/InstanceNoArgs without parameters"}, {"NewObjectArray"}},
         {L"app/StaticNoArgs", L"jvm", "", "", "", 0, L"", 1, 0,
          {"GetStaticBooleanField isStaticMain true", "GetStaticMethodID app/StaticNoArgs main ()V",
           "launcher: main starting", "main app/StaticNoArgs without parameters"}, {"NewObject app/", "NewObjectArray"}},
-        // Without the helper's fields (before Java 25), and on the FindClass path, main is
-        // the static main(String[]): a class with only an instance main has none.
+        // Without the helper's fields, or without the helper, main is static main(String[]).
         {L"app/Records", L"jvm", "nofields", "", "", 0, L"", 1, 0,
          {"GetStaticMethodID app/Records main ([Ljava/lang/String;)V", "main app/Records args=6"}, {"NewObject app/"}},
         {L"app/Records", L"jvm", "", "GetStaticFieldID", "", 0, L"", 1, 0, {"main app/Records args=6"}, {"NewObject app/"}},
@@ -178,13 +166,11 @@ TEST_F(JavaHostTest, EachLaunchMakesItsCallsInOrderAndReportsOnce) {
     }
 }
 
-// A standard stream that cannot be redirected is traced with the reason, and the exception
-// is cleared after it was described, also by a runtime whose ExceptionDescribe leaves it
-// pending, so that main is still found and run.
+// A stream that cannot be redirected is traced with the reason, its exception cleared even
+// where ExceptionDescribe leaves it pending, so that main still runs.
 TEST_F(JavaHostTest, TheTraceTellsWhetherEachStreamWasRedirected) {
     LaunchSettings settings;
-    settings.outputFile = folder_.path();  // a folder: it cannot be opened for writing
-    settings.errorFile = folder_.path(L"err.log");
+    settings.outputFile = folder_.path(), settings.errorFile = folder_.path(L"err.log");  // a folder cannot be written
     launch_.settings = &settings;
     testing::TraceCapture capture;
     control("TESTJVM_DESCRIBE_KEEPS", "1");
@@ -209,17 +195,14 @@ void forwardLaunch() {
 }
 
 // Without the class, the method or the argument array there is no reply: the failure is
-// described and the thread leaves. A name outside ASCII reaches FindClass in modified
-// UTF-8. A virtual machine that takes no thread any more cannot serve the launch, and one
-// whose shutdown has begun would answer and then lose it: either is answered -1 at once,
-// with nothing called and nothing reported.
+// described and the thread leaves. A virtual machine that takes no thread, or whose
+// shutdown has begun, is answered -1 at once, with nothing called or reported.
 TEST_F(JavaHostTest, ASecondaryLaunchThatCannotBeMadeIsNotAnsweredOrAnsweredNotServed) {
     launch_.mainStarting = forwardLaunch;
     const struct { const wchar_t* forwardedClass; const char *fail, *shuttingDown; Lines order; } cases[] = {
         {L"app/Missing", "", "", {"AttachCurrentThread", "FindClass app/Missing", "ExceptionDescribe"}},
         {L"app/Gr\u00fc\u00dfe", "", "", {"AttachCurrentThread", "FindClass app/Gr\xC3\xBC\xC3\x9F" "e", "ExceptionDescribe"}},
-        {L"app/SecondaryInt", "NewObjectArray:2", "",
-         {"AttachCurrentThread", "ExceptionDescribe java.lang.OutOfMemoryError: injected failure of NewObjectArray"}},
+        {L"app/SecondaryInt", "NewObjectArray:2", "", {"ExceptionDescribe java.lang.OutOfMemoryError: injected failure of NewObj"}},
         {L"app/SecondaryVoid", "", "1", {"AttachCurrentThread", "launcher: reply -1"}},
         {L"app/SecondaryInt", "", "1", {"AttachCurrentThread", "launcher: reply -1"}},
         {L"app/SecondaryVoid", "AttachCurrentThread", "", {"launcher: reply -1"}},

@@ -19,7 +19,7 @@ namespace jl {
 namespace {
 
 using Strings = std::vector<std::wstring>;
-constexpr wchar_t kSep = os::kPathSeparator;
+constexpr wchar_t kSep = os::kPathSeparator, kList = os::kListSeparator;
 
 std::string u8(const std::wstring& s) { return os::toUtf8(s); }
 
@@ -44,22 +44,21 @@ TEST(VmParametersTest, SplitsAtSpacesOutsideQuotesAndStripsQuotePairs) {
 }
 
 // A machine with 4194304 KB of physical memory and 2 GB of free address space.
-const os::MemoryStatus kFourGigabytes{4194304ull * 1024, 2048ull * 1024 * 1024};
+const os::MemoryStatus kFour{4194304ull * 1024, 2048ull * 1024 * 1024};
 
 // Percentages of physical memory (p) or free address space (t), between a minimum and a
 // maximum in MB; what 32 bits of kilobytes cannot name stays at the largest value, never
 // wraps. Stack sizes that do not fit in 32 bits, or do not parse, leave the default (0).
 TEST(VmParametersTest, ExpandsPercentagesOfMemoryAndParsesStackSizes) {
-    const os::MemoryStatus& four = kFourGigabytes;
     const os::MemoryStatus big{64ull << 30, 128ull << 40};
     const struct { const wchar_t* text; const os::MemoryStatus& memory; const wchar_t* expected; } percentages[] = {
-        {L"-Xmx50p", four, L"-Xmx2097152K"}, {L"-Xmx50P", four, L"-Xmx2097152K"}, {L"-Xmx50t", four, L"-Xmx1048576K"},
-        {L"-Xmx25:256:512p", four, L"-Xmx524288K"}, {L"-Xms1:300p", four, L"-Xms307200K"},  // capped, raised
-        {L"-Xmx1:300:200p", four, L"-Xmx307200K"},  // a minimum above the maximum wins
-        {L"-Xss10P", four, L"-Xss419430K"}, {L"-Xmx50p", big, L"-Xmx33554432K"}, {L"-Xmx50T", big, L"-Xmx4294967295K"},
-        {L"-Xmx1000000p", four, L"-Xmx4294967295K"}, {L"-Xmx4294967396p", four, L"-Xmx4294967295K"},
-        {L"-Xmx1:99999999p", four, L"-Xmx4294967295K"}, {L"-Xmx100:0:99999999p", four, L"-Xmx4194304K"},
-        {L"-Xmxp", four, L"-Xmx0K"},
+        {L"-Xmx50p", kFour, L"-Xmx2097152K"}, {L"-Xmx50P", kFour, L"-Xmx2097152K"}, {L"-Xmx50t", kFour, L"-Xmx1048576K"},
+        {L"-Xmx25:256:512p", kFour, L"-Xmx524288K"}, {L"-Xms1:300p", kFour, L"-Xms307200K"},  // capped, raised
+        {L"-Xmx1:300:200p", kFour, L"-Xmx307200K"},  // a minimum above the maximum wins
+        {L"-Xss10P", kFour, L"-Xss419430K"}, {L"-Xmx50p", big, L"-Xmx33554432K"}, {L"-Xmx50T", big, L"-Xmx4294967295K"},
+        {L"-Xmx1000000p", kFour, L"-Xmx4294967295K"}, {L"-Xmx4294967396p", kFour, L"-Xmx4294967295K"},
+        {L"-Xmx1:99999999p", kFour, L"-Xmx4294967295K"}, {L"-Xmx100:0:99999999p", kFour, L"-Xmx4194304K"},
+        {L"-Xmxp", kFour, L"-Xmx0K"},
     };
     for (const auto& c : percentages) EXPECT_EQ(expandMemoryOption(c.text, c.memory), c.expected) << u8(c.text);
     const std::pair<const wchar_t*, uint32_t> stacks[] = {
@@ -90,8 +89,7 @@ protected:
 };
 
 TEST_F(JvmOptionsTest, ClassPathEntriesAreBesideTheExecutable) {
-    folder_.write(L"a.jar", "a");
-    folder_.write(L"lib/c.jar", "c");
+    folder_.write(L"a.jar", "a"), folder_.write(L"lib/c.jar", "c");
     std::wstring thousand;
     for (int i = 0; i < 1000; ++i) thousand += L"\\a.jar;";
     const struct { std::wstring value; Strings expected; } cases[] = {
@@ -105,7 +103,7 @@ TEST_F(JvmOptionsTest, ClassPathEntriesAreBesideTheExecutable) {
     };
     for (const auto& c : cases) {
         std::wstring joined;
-        for (const std::wstring& entry : c.expected) joined += (joined.empty() ? L"" : std::wstring(1, os::kListSeparator)) + entry;
+        for (const std::wstring& entry : c.expected) joined += (joined.empty() ? L"" : std::wstring(1, kList)) + entry;
         EXPECT_EQ(u8(buildClassPath(c.value, false, exe())), u8(joined)) << u8(c.value.substr(0, 40));
     }
 }
@@ -117,38 +115,32 @@ TEST_F(JvmOptionsTest, ClassPathEntriesAreBesideTheExecutable) {
 TEST_F(JvmOptionsTest, OptionsInOrderWithStackSizeAndCmd) {
     folder_.write(L"lib/a.jar", "a");
     LaunchSettings settings;
-    settings.classPath = L"\\lib\\a.jar";
+    settings.classPath = L"\\lib\\a.jar", settings.cmd = L"-a  \"b c\" \"\"";
     settings.vmParameters = L"-Xmx50p -Dapp.title=\"My App\" -Xss512k -Dhome=%JL_TEST_HOME%";
-    settings.cmd = L"-a  \"b c\" \"\"";
     settings.outputFile = L"out.log", settings.errorFile = L"err.log", settings.outputAppend = settings.errorAppend = true;
     ASSERT_TRUE(os::setEnvironment(L"JL_TEST_HOME", L"/home/x"));
-    JvmOptions jvm;
-    jvm.options.push_back("-Djava.library.path=kept");
+    JvmOptions jvm, none;
+    jvm.options = {"-Djava.library.path=kept"};
     Strings arguments{L"first"};
-    ASSERT_TRUE(buildJvmOptionsFrom(settings, exe(), kFourGigabytes, jvm, arguments));
+    ASSERT_TRUE(buildJvmOptionsFrom(settings, exe(), kFour, jvm, arguments));
     std::vector<std::string> expected;
     for (const std::wstring& o : Strings{L"-Djava.library.path=kept", L"-Djava.class.path=" + at(L"lib/a.jar"), L"-Xmx2097152K",
-                                        L"-Dapp.title=My App", L"-Xss512k", L"-Dhome=/home/x"}) {
-        expected.push_back(os::toThreadAnsi(o));
-    }
+                                        L"-Dapp.title=My App", L"-Xss512k", L"-Dhome=/home/x"}) expected.push_back(os::toThreadAnsi(o));
     EXPECT_EQ(jvm.options, expected);
     EXPECT_EQ(jvm.javaThreadStackSize, 524288u);
     EXPECT_EQ(arguments, (Strings{L"first", L"-a", L"b c"}));
     EXPECT_TRUE(reports.empty());
 
     settings.classPath = L"missing\\*.jar";
-    JvmOptions none;
-    EXPECT_FALSE(buildJvmOptionsFrom(settings, exe(), kFourGigabytes, none, arguments));
+    EXPECT_FALSE(buildJvmOptionsFrom(settings, exe(), kFour, none, arguments));
     EXPECT_EQ(reports, Strings{loadMessage(kMsgClassPathMissing)});
     EXPECT_TRUE(none.options.empty());
     EXPECT_EQ(arguments.size(), 3u);
     EXPECT_TRUE(settings.outputFile.empty() && settings.errorFile.empty() && !settings.outputAppend && !settings.errorAppend);
 }
 
-// The library path: the setting, the executable's folder (where it can be read), ".", the
-// system's path and the runtime's library folder; the search path: the setting, the
-// system's path and the runtime's executables. The settings file is shared with Windows:
-// on Linux ";" and "\" are read the Linux way.
+// The library path: the setting, the executable's folder (where known), ".", Path and the
+// runtime's libraries; the search path: the setting, Path and the runtime's executables.
 TEST(LibraryPathTest, ComposesFoldersAndSearchPath) {
 #ifdef _WIN32
     const wchar_t* const jvm = L"\\jdk\\bin\\client\\jvm.dll";

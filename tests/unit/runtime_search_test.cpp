@@ -59,8 +59,7 @@ TEST(FindJvmLibraryTest, ProbesTheCandidatesOfEachTypeInOrder) {
         {{kClient}, L"server", L"", false}, {{kClient}, L"favor_server", kClient, false},
         {{kClassic, kJRockit}, L"", kClassic, false}, {{}, L"", L"", false},
 #ifdef _WIN32
-        {{kJRockit}, L"server", L"", false},
-        {{kJRockit, L"bin\\hotspot\\jvm.dll"}, L"favor_server", L"bin\\hotspot\\jvm.dll", false},
+        {{kJRockit}, L"server", L"", false}, {{kJRockit, L"bin\\hotspot\\jvm.dll"}, L"favor_server", L"bin\\hotspot\\jvm.dll", false},
 #else
         {{kJRockit}, L"server", kJRockit, true},
 #endif
@@ -76,9 +75,8 @@ TEST(FindJvmLibraryTest, ProbesTheCandidatesOfEachTypeInOrder) {
     }
 }
 
-// Bounds are inclusive, absent ones and "any" do not bound; JVM Source and VM Provider
-// choose the registry roots (indexes into kRegistryRoots, in search order); a vendor
-// entry's name tells the kind where the key does not.
+// Inclusive version bounds (absent ones and "any" bound nothing); the roots JVM Source and
+// VM Provider choose (indexes into kRegistryRoots); the kind a vendor entry's name tells.
 TEST(RegistryFilterTest, VersionsRootsAndVendorEntriesFollowTheSettings) {
     const struct { const wchar_t *minimum, *maximum, *version; bool allowed; } bounds[] = {
         {L"1.6", L"1.7", L"1.5.0_22", false}, {L"1.6", L"1.7", L"1.6.0_45", true}, {L"1.6", L"1.7", L"1.7.0_80", true},
@@ -106,9 +104,9 @@ TEST(RegistryFilterTest, VersionsRootsAndVendorEntriesFollowTheSettings) {
     const wchar_t *zulu = L"Azul Systems\\Zulu\\", *liberica = L"BellSoft\\Liberica\\";
     const RuntimeKind jdk = RuntimeKind::Jdk, jre = RuntimeKind::Jre;
     const struct { const wchar_t *path, *name; RuntimeKind kind; } entries[] = {
-        {zulu, L"zulu-17", jdk}, {zulu, L"zulu-8-jre", jre}, {zulu, L"zulu-jre-8", jdk}, {L"Azul Systems\\Zulu 32-bit\\", L"ZULU-11-JRE", jre},
+        {zulu, L"zulu-17", jdk}, {zulu, L"zulu-8-jre", jre}, {zulu, L"zulu-jre-8", jdk},
         {liberica, L"jdk-17", jdk}, {liberica, L"jre-8", jre}, {liberica, L"JRE-full-21", jre},
-        {L"JavaSoft\\JRE\\", L"jdk-10", jre}, {L"Semeru\\JDK\\", L"jre-17", jdk},
+        {L"Azul Systems\\Zulu 32-bit\\", L"ZULU-11-JRE", jre}, {L"JavaSoft\\JRE\\", L"jdk-10", jre}, {L"Semeru\\JDK\\", L"jre-17", jdk},
     };
     for (const auto& c : entries) {
         const auto r = std::find_if(std::begin(kVendorRegistrations), std::end(kVendorRegistrations),
@@ -118,10 +116,8 @@ TEST(RegistryFilterTest, VersionsRootsAndVendorEntriesFollowTheSettings) {
     }
 }
 
-// A favoured provider's runtime first when both kinds are searched, a server JVM first
-// under favor_server, then the newer version; ties keep their enumeration order, as a
-// stable sort by that rule leaves them. Then the first Preferred versions item that
-// matches picks from that order.
+// The order a stable sort by this rule gives: a favoured provider first when both kinds
+// are searched, a server JVM under favor_server, the newer version; then Preferred versions.
 TEST(CandidateOrderTest, IsTheStableOrderOfPreferenceServerAndVersion) {
     std::mt19937 random(7);
     const wchar_t* const versions[] = {L"1.6", L"1.7.0_80", L"1.8", L"1.8.0_151", L"17", L"jre"};
@@ -212,9 +208,7 @@ struct FakeRegistry : RuntimeRegistry {
         return (open = it == roots.end() ? nullptr : &it->second) != nullptr;
     }
     SubkeyStatus entryName(uint32_t i, std::wstring& name) override {
-        if (open == nullptr || i >= open->size()) return SubkeyStatus::End;
-        name = (*open)[i].first;
-        return SubkeyStatus::Found;
+        return open && i < open->size() ? (name = (*open)[i].first, SubkeyStatus::Found) : SubkeyStatus::End;
     }
     bool javaHome(uint32_t i, const std::wstring&, std::wstring& home) override { return !(home = (*open)[i].second).empty(); }
     void closeRoot() override { open = nullptr; }
@@ -231,8 +225,8 @@ protected:
         env.executableFolderKnown = true, env.executableFolder = exeFolder;
         env.defaultView = &registry, env.ownMachine = kMachineI386;
         env.prompt.show = [](const std::wstring& message, JvmType type, std::wstring& folder, std::wstring& library) {
-            ++prompted.shown, prompted.message = message, prompted.type = type;
-            folder = prompted.folder, library = prompted.library;
+            ++prompted.shown, prompted.message = message, prompted.type = type, folder = prompted.folder;
+            library = prompted.library;
             return !library.empty();
         };
         env.prompt.remember = [](const LaunchSettings&, const std::wstring& folder) { prompted.remembered.push_back(folder); };
