@@ -5,6 +5,7 @@
 #include "product.h"
 
 #include "os/os.h"
+#include "tests/unit/temp_folder.h"
 
 #include <windows.h>
 
@@ -16,11 +17,10 @@
 namespace {
 
 TEST(JlpackResources, ReadBackThroughTheWindowsFunctions) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
+    const jl::testing::TempFolder temp;
     jlpack::Options options;
     options.launcher = jl::os::fromUtf8(JL_LAUNCHER_FILE);
-    options.output = std::wstring(temp) + L"jlpack-resources-" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+    options.output = temp.path(L"packed.exe");
     options.icon = jl::os::fromUtf8(std::string(JL_SOURCE_DIR) + "/sample/hello.ico");
     options.version = {{L"FileVersion", L"2.3.4.5"}, {L"ProductVersion", L"2.3 beta"}, {L"ProductName", L"My Tool"},
                        {L"CompanyName", L"ACME Ltd"}, {L"LegalCopyright", L"\u00a9 2026 ACME"}};
@@ -34,14 +34,13 @@ TEST(JlpackResources, ReadBackThroughTheWindowsFunctions) {
         ICONINFO info{};
         BITMAP bitmap{};
         ASSERT_TRUE(GetIconInfo(icon, &info));
-        GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
-        EXPECT_EQ(bitmap.bmWidth, size);
+        EXPECT_TRUE(GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap) && bitmap.bmWidth == size) << size;
         DeleteObject(info.hbmColor), DeleteObject(info.hbmMask), DestroyIcon(icon);
     }
     EXPECT_NE(LoadIconW(module, MAKEINTRESOURCEW(1)), nullptr);
-    EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(201), RT_DIALOG), nullptr);
-    EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(231), RT_DIALOG), nullptr);
-    EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST), nullptr);
+    for (const auto& [id, type] : {std::pair{201, RT_DIALOG}, {231, RT_DIALOG}, {1, RT_MANIFEST}}) {
+        EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(id), type), nullptr) << id;
+    }
     FreeLibrary(module);
 
     DWORD ignored = 0;
@@ -51,10 +50,8 @@ TEST(JlpackResources, ReadBackThroughTheWindowsFunctions) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00020003u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00040005u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00020003u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+    EXPECT_EQ(std::vector<DWORD>({fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS, fixed->dwProductVersionLS}),
+              std::vector<DWORD>({0x00020003u, 0x00040005u, 0x00020003u, 0u}));
     DWORD* translation = nullptr;
     ASSERT_TRUE(VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
     EXPECT_EQ(*translation, 0x04B00409u);
@@ -64,7 +61,6 @@ TEST(JlpackResources, ReadBackThroughTheWindowsFunctions) {
         ASSERT_TRUE(VerQueryValueW(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length)) << query;
         EXPECT_EQ(std::wstring(value), entry.second);
     }
-    DeleteFileW(options.output.c_str());
 }
 
 }  // namespace
