@@ -1,12 +1,10 @@
-# Shared helpers of the end-to-end scripts. Each script runs the real launcher in a
-# folder of its own and fails with a message naming what differed.
+# Shared helpers of the end-to-end scripts: each runs the real launcher in a folder of its
+# own and fails naming what differed. At the end its registry keys ("view|key" in added)
+# go, and its background processes still running are ended.
 set -uo pipefail
-
 : "${JL_ROOT:?}" "${JL_BUILD:?}" "${JL_LAUNCHER:?}"
-
 JL_WORK=$(mktemp -d "${TMPDIR:-/tmp}/jl-e2e-XXXXXX")  # no dot: see the embedded settings scripts
-added=()  # registry keys ("view|key") removed with the script
-# At the end, the script's background processes still running are ended too.
+added=()
 at_exit() {
   local entry running
   for entry in "${added[@]}"; do $JL_WINE reg delete "${entry#*|}" /f "/reg:${entry%%|*}" </dev/null >/dev/null 2>&1; done
@@ -22,10 +20,9 @@ expect_eq() { [ "$1" == "$2" ] || fail "$3: expected [$2], got [$1]"; }
 expect_contains() { grep -qF -- "$2" <<<"$1" || fail "$3: [$2] not in [$1]"; }
 expect_not_contains() { ! grep -qF -- "$2" <<<"$1" || fail "$3: [$2] unexpectedly in [$1]"; }
 lines() { printf '%s\n' "$@"; }
-
-# An INI file written with CR LF line ends, as the product's tools write it.
+# An INI file written with CR LF line ends, as the product's tools write it; the same as
+# UTF-16 with its mark, which the profile functions read whatever the code page.
 write_ini() { printf '%s\r\n' "${@:2}" >"$1"; }
-# The same as UTF-16 with its mark, which the profile functions read whatever the code page.
 write_ini16() { write_ini "$1.8" "${@:2}" && { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$1.8"; } >"$1" && rm "$1.8"; }
 
 # True once the command holds, asked 20 times a second for at most $1 seconds.
@@ -38,48 +35,34 @@ wait_until() {
 find_jdks() {
   jdks=()
   for jdk in /usr/lib/jvm/java-17-openjdk-amd64 /usr/lib/jvm/temurin-25-jdk-amd64; do
-    if [ -e "$jdk/lib/server/libjvm.so" ]; then jdks+=("$jdk"); else echo "skipping $jdk: not installed"; fi
-  done
+    [ -e "$jdk/lib/server/libjvm.so" ] && jdks+=("$jdk") || echo "skipping $jdk: not installed"; done
   [ ${#jdks[@]} -gt 0 ] || skip "no JDK to host"
 }
 
-# --- the log a test program writes ($log), and the launcher's trace ($trace) ------------
+# The log a test program writes ($log), and the launcher's trace ($trace).
 logged() { grep -qxF -- "$1" "$log" 2>/dev/null; }
 expect_logged() { logged "$1" || fail "$2: [$1] not logged in: $(cat "$log" 2>/dev/null)"; }
-expect_not_logged() { ! logged "$1" || fail "$2: [$1] logged unexpectedly"; }
 expect_before() {  # first line, later line, what
   local a b
   a=$(grep -nxF -- "$1" "$log" | head -1 | cut -d: -f1) b=$(grep -nxF -- "$2" "$log" | head -1 | cut -d: -f1)
   [ -n "$a" ] && [ -n "$b" ] && [ "$a" -lt "$b" ] || fail "$3: [$1] not before [$2] in: $(cat "$log")"
 }
-# How often the lines given follow each other in the log, as one block. (The lines go
-# through the environment, where awk leaves backslashes alone.)
+# How often the lines given follow each other in the log (through the environment, where
+# awk leaves backslashes alone).
 count_block() {
-  [ -f "$log" ] || { echo 0; return; }
   local IFS=$'\x1f'
-  BLOCK="$*" awk -v n=$# '{ line[NR] = $0 }
-    END {
-      for (i = 1; i + n - 1 <= NR; i++) {
-        text = line[i]
-        for (j = 1; j < n; j++) text = text "\x1f" line[i + j]
-        count += text == ENVIRON["BLOCK"]
-      }
-      print count + 0
-    }' "$log"
+  BLOCK="$*" awk -v n=$# '{ l[NR] = $0 } END { for (i = 1; i + n - 1 <= NR; i++) { t = l[i]
+    for (j = 1; j < n; j++) t = t "\x1f" l[i + j]; c += t == ENVIRON["BLOCK"] } print c + 0 }' "$log" 2>/dev/null || echo 0
 }
 # Exactly once, waiting up to 20 s for it: a reply may come before what it answers is logged.
 expect_block_once() {  # what, lines...
-  local what=$1
-  shift
-  wait_until 20 block_seen "$@"
-  expect_eq "$(count_block "$@")" 1 "$what: [$*] in $(cat "$log" 2>/dev/null)"
+  wait_until 20 block_seen "${@:2}"
+  expect_eq "$(count_block "${@:2}")" 1 "$1: [${*:2}] in $(cat "$log" 2>/dev/null)"
 }
 block_seen() { [ "$(count_block "$@")" != 0 ]; }
 traced() { grep -qF -- "$1" "$trace" || fail "$2: [$1] not in the trace: $(cat "$trace" 2>/dev/null)"; }
-not_traced() { ! grep -qF -- "$1" "$trace" || fail "$2: [$1] unexpectedly in the trace"; }
 
-# --- Windows only ------------------------------------------------------------------------
-# Wine's drive Z: is the Unix root.
+# Windows only. Wine's drive Z: is the Unix root.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 testjvm=$JL_BUILD/tests/testjvm
 need_testjvm() { [ -f "$testjvm/jvm.dll" ] || skip "the test JVM was not built ($testjvm)"; }
@@ -92,55 +75,20 @@ foreign_dll() {
     printf "PE\\0\\0$machine"; head -c 18 /dev/zero; } >"$1"
 }
 
-# A product folder $dir: tool.exe and the test JVM (variant VARIANT) as
-# jre\bin\client\jvm.dll, whose log is $log; tool.ini (UTF-16) names the runtime and the
-# main class (MAIN, default app.Records) and holds the lines given and a class path.
-case_number=0
-wine_product() {
-  case_number=$((case_number + 1))
-  dir=$JL_WORK/case$case_number
-  log=$dir/jre/bin/client/testjvm.log
-  mkdir -p "$dir/jre/bin/client"
-  cp "$JL_LAUNCHER" "$dir/tool.exe"
-  cp "$testjvm/${VARIANT:-jvm}.dll" "$dir/jre/bin/client/jvm.dll"
-  write_ini16 "$dir/tool.ini" "[Java Runtime Environment]" "JRE Path=$(winpath "$dir/jre")" \
-    "Main Class=${MAIN:-app.Records}" "$@" "[Class Path]" "Class Path=C:\\app\\app.jar"
-}
+# Starts a launcher under Wine in the background from its own folder; sets LAUNCH_PID.
+start_wine() { ( cd "$(dirname "$1")" && exec $JL_WINE "$@" ) >"$JL_WORK/wine.out" 2>&1 & LAUNCH_PID=$!; }
+# Waits for a box of the process whose executable is $1, prints it, presses button $2.
+probe_and_press() { $JL_WINE "$JL_UIPROBE" wait --exe "$1" --timeout "${3:-20000}" --press "$2"; }
 
-# Starts a launcher under Wine in the background, from $RUN_FROM (default its own
-# folder); sets LAUNCH_PID.
-start_wine() {
-  ( cd "${RUN_FROM:-$(dirname "$1")}" && exec $JL_WINE "$@" ) >"$JL_WORK/wine.out" 2>&1 &
-  LAUNCH_PID=$!
-}
-
-# Waits for a dialog or message box of the process whose executable is $1, prints what
-# it shows, presses the button with id $2.
-probe_and_press() {
-  $JL_WINE "$JL_UIPROBE" wait --exe "$1" --timeout "${3:-20000}" --press "$2"
-}
-
-# Waits for the background launcher; sets EXIT_CODE (Wine hands on the program's own
-# code, modulo 256).
-wait_exit() { wait "$LAUNCH_PID"; EXIT_CODE=$?; }
-
-# Waits up to 30 s for the launcher to end by itself; one still running has hung or shows
-# a box nobody expected, which is then read, pressed away and named.
+# Waits up to 30 s for the launcher to end by itself, sets EXIT_CODE (modulo 256); one
+# still running has hung or shows a box nobody expected, which is read, pressed, named.
 ends_by_itself() {  # what
-  wait_until 30 launch_ended && { wait_exit; return; }
+  wait_until 30 launch_ended && { wait "$LAUNCH_PID"; EXIT_CODE=$?; return; }
   shown=$([ -z "${JL_UIPROBE:-}" ] || probe_and_press "${EXE:-tool.exe}" 1 1000)
   kill "$LAUNCH_PID" 2>/dev/null
   fail "$1: the launcher did not end (on screen: $shown)"
 }
 launch_ended() { ! kill -0 "$LAUNCH_PID" 2>/dev/null; }
-
-# The error box of the launch: its text, pressed away, and the exit code (-1 unless given).
-expect_box() {  # text, what, exit code
-  shown=$(probe_and_press "${EXE:-tool.exe}" 1) || fail "$2: no box appeared: $shown"
-  expect_contains "$shown" "$1" "$2"
-  ends_by_itself "$2"
-  expect_eq "$EXIT_CODE" "${3:-255}" "$2: exit code"
-}
 
 # A registry value naming a folder, removed again (with the key given last) at the end.
 reg_value() {  # view (32|64), key, value name, folder, key to remove afterwards

@@ -1,47 +1,38 @@
 # The launcher end to end, one row per launch, on both builds: the Linux launcher hosts
-# the installed JDK with the programs of tests/java, the Windows launcher under Wine the
+# the installed JDKs with the programs of tests/java, the Windows launcher under Wine the
 # test JVM, whose log says what the virtual machine was handed and did.
-#
-# A row: where | main | arguments | settings | environment | exit code | checks...
-#   where        * both builds, L Linux only, W Windows only
-#   main         Records, Exits, Throws, NoMain, BadInit (on both), or a class name
+# A row: where (* both, L Linux, W Windows) | main | arguments | settings | environment | exit code | checks...
+#   main         Records, Exits, Throws, NoMain, BadInit (on both), a class name, - none
 #   arguments    shell words
-#   settings     lines of the settings file, split at "^"; they come first in
-#                [Java Runtime Environment], so they replace the folder's defaults
-#   environment  shell words NAME=value for the launch; VMP is added to the virtual machine
-#                parameters, SETUP is a command run first in the product folder, JRE=none
-#                leaves "JRE Path" out, PRESS the button that answers the box (default 1)
-#   checks       [L:|W:]kind text, kind one of
-#     saw=       main was called with these shell words
-#     msg~       the error message contains the text (Linux: standard error; Windows: the
-#                box or dialog, read back and answered)
-#     out= err~  the program's output is / standard error contains (Linux)
-#     log~ !log~ a line of the test JVM's log is / is not (Windows)
-#     trace~ !trace~  the trace contains the text / does not
-#     sh:        a shell condition after the launch; while: one while it runs (Windows)
-#   In settings and checks @case@ is the product folder, @work@ this script's folder, and
-#   "^" inside out= and wrote= a line break. JL_ROWS=regex runs the matching rows only;
-#   JL_PART and JL_PARTS run every JL_PARTS-th section ("# --" lines) from JL_PART on.
+#   settings     lines of the settings file split at "^", first in [Java Runtime Environment]
+#   environment  NAME=value words for the launch: VMP is added to the virtual machine
+#                parameters, SETUP runs first in the product folder, JRE=none and CP=none
+#                leave the runtime and class path out, FROM is the current folder, PRESS the
+#                button that answers the box (default 1), NEED a file the row needs
+#   checks       [L:|W:][!]kind text: saw= main got these shell words; msg~ the error
+#                message has (Linux: standard error; Windows: the box, read and answered);
+#                out= standard output is and err~ standard error has (Linux); wrote= the
+#                program's file is (Linux); log~ a line of the test JVM's log (Windows);
+#                trace~ the trace has; sh: a shell condition after the launch, while: one
+#                while it runs (Windows). "^" in out= and wrote= is a line break.
+#   @name@ stands for $name: @case@ the product folder, @work@ this script's, @w...@ the
+#   same as Windows paths. JL_ROWS=regex runs the matching rows only; JL_PART and JL_PARTS
+#   every JL_PARTS-th section ("# --" lines) from JL_PART on.
 source "$(dirname "$0")/lib.sh"
 [[ $JL_LAUNCHER == *.exe ]] && platform=W || platform=L
-if [ $platform = W ]; then
-  source "$JL_ROOT/scripts/wine-env.sh"
-  : "${JL_UIPROBE:?}"
-  need_testjvm
-fi
-testsplash=$JL_BUILD/tests/testsplash
-images=$JL_ROOT/tests/data/splash
+testsplash=$JL_BUILD/tests/testsplash images=$JL_ROOT/tests/data/splash work=$JL_WORK planted=$JL_WORK/documents
+de210=$(sed -n 's/^MSG(210, "\(.*\)")$/\1/p' "$JL_ROOT/resources/messages/de.inc")
+long=$(for _ in 1 2 3 4 5 6; do printf 'x%.0s' $(seq 1 49); printf /; done)
 
-# --- Linux: the programs, and folders faking runtimes ------------------------------------
+# Linux: the programs, and folders faking runtimes.
 if [ $platform = L ]; then
   find_jdks
-  jdk=${jdks[0]} jdk25=
+  jdk=${jdks[0]} jdk25= path=$PATH
   for j in "${jdks[@]}"; do [[ $("$j/bin/java" -version 2>&1) == *'version "25'* ]] && jdk25=$j; done
-  classes=$JL_BUILD/tests/e2e-classes${JL_PART:-}
+  classes=$JL_BUILD/tests/e2e-classes${JL_PART:-} src=$JL_ROOT/tests/java
   rm -rf "$classes" && mkdir -p "$classes/out" "$classes/case/lib" "$classes/case/extra"
-  src=$JL_ROOT/tests/java
-  "$jdk/bin/javac" --release 11 -d "$classes/out" "$src"/hosting/*.java "$src"/hosting/*/C.java \
-    "$src"/hosting/lib/*.java "$src"/redirection/*.java || fail "javac"
+  for c in lib/A lib/B extra/C; do mkdir -p "$classes/${c%/*}" && echo "package hosting.${c%/*}; public class ${c#*/} {}" >"$classes/$c.java"; done
+  "$jdk/bin/javac" --release 11 -d "$classes/out" "$src"/hosting/*.java "$classes"/*/?.java "$src"/redirection/*.java || fail "javac"
   (cd "$classes/out" && "$jdk/bin/jar" -cf ../case/app.jar hosting/*.class Probe.class &&
     "$jdk/bin/jar" -cf ../case/lib/a.jar hosting/lib/A.class && "$jdk/bin/jar" -cf ../case/lib/b.jar hosting/lib/B.class &&
     "$jdk/bin/jar" -cf ../case/extra/c.jar hosting/extra/C.class) || fail "jar"
@@ -53,9 +44,8 @@ if [ $platform = L ]; then
   majors=$(for r in /usr/lib/jvm/*/release; do
     [ -e "${r%/release}/lib/server/libjvm.so" ] && sed -n 's/^JAVA_VERSION="\([0-9]*\).*/\1/p' "$r"; done | sort -n)
   lowest=$(head -1 <<<"$majors") highest=$(tail -1 <<<"$majors") beyond=$(($(tail -1 <<<"$majors") + 1))
-  newest_home=$(dirname "$(grep -l "^JAVA_VERSION=\"$highest[.\"]" /usr/lib/jvm/*/release | head -1)")
-  # A runtime of links to the JDK whose release file names IBM, or whose splash library
-  # is a test variant.
+  newest=$(dirname "$(grep -l "^JAVA_VERSION=\"$highest[.\"]" /usr/lib/jvm/*/release | head -1)")
+  # A runtime of links to the JDK, its release file naming IBM or its splash library a test variant.
   linked_runtime() {  # folder, IMPLEMENTOR or splash variant
     mkdir -p "$1/lib"
     for e in "$jdk"/*; do [ "${e##*/}" = lib ] || [ "${e##*/}" = release ] || ln -s "$e" "$1/"; done
@@ -69,18 +59,19 @@ if [ $platform = L ]; then
   fi
   fake() { mkdir -p "$(dirname "$1")" && echo "${2:-fake}" >"$1"; }
   # Copies planted in the folder the launcher is started from, which must never be used.
-  planted=$JL_WORK/documents
   fake "$planted/rt/lib/server/libjvm.so" planted && fake "$planted/lib/server/libjvm.so" planted
   cp "$classes/out/Planted.class" "$planted/"
   jar_in_lib() { mkdir -p lib && (cd "$classes/out" && "$jdk/bin/jar" -cf "$OLDPWD/lib/probe.jar" Probe.class); }
 fi
 
-# --- Windows: registered runtimes (their jvm.dll files are no libraries) ------------------
+# Windows: registered runtimes (their jvm.dll files are no libraries).
 if [ $platform = W ]; then
+  source "$JL_ROOT/scripts/wine-env.sh"
+  : "${JL_UIPROBE:?}"
+  need_testjvm
   if [ "$(basename "$JL_LAUNCHER")" = jlaunch64.exe ]; then own=64 other=32; else own=32 other=64; fi
   fake() { mkdir -p "$(dirname "$1")" && echo "not a library" >"$1"; }
-  rt=$JL_WORK/runtimes
-  key='HKLM\Software\JavaSoft\Java Runtime Environment'
+  rt=$JL_WORK/runtimes key='HKLM\Software\JavaSoft\Java Runtime Environment'
   fake "$rt/a/bin/server/jvm.dll" && reg_value $own "$key\\1.8.0_151" JavaHome "$rt/a" "$key\\1.8.0_151"
   fake "$rt/b/bin/server/jvm.dll" && reg_value $own "$key\\17.0.2" JavaHome "$rt/b" "$key\\17.0.2"
   fake "$rt/c/bin/client/jvm.dll" && reg_value $other "$key\\1.7.0_80" JavaHome "$rt/c" "$key\\1.7.0_80"
@@ -90,118 +81,90 @@ if [ $platform = W ]; then
   fake "$rt/f/bin/server/jvm.dll" && printf 'JAVA_VERSION="22.0.2"\n' >"$rt/f/release"
   reg_value 64 'HKCU\Software\Azul Systems\Zulu\zulu-22' InstallationPath "$rt/f" 'HKCU\Software\Azul Systems'
   foreign_jvm=$JL_ROOT/build/$([ $own = 64 ] && echo win32 || echo win64)/tests/testjvm/jvm.dll
-  planted=$JL_WORK/documents
   fake "$planted/rt/bin/client/jvm.dll" && fake "$planted/bin/client/jvm.dll"
   cp "$testjvm/jlmarker.dll" "$planted/"
-  # The UI probe writes a backslash as two.
-  probed() { local p; p=$(winpath "$1"); printf '%s' "${p//\\/\\\\}"; }
-  library_of() { probed "$rt/$1/bin/server/jvm.dll"; }
+  wwork=$(winpath "$JL_WORK") wrt=$(winpath "$rt") wimages=$(winpath "$images")
 fi
 
-# --- one launch ------------------------------------------------------------------------------
-de210=$(sed -n 's/^MSG(210, "\(.*\)")$/\1/p' "$JL_ROOT/resources/messages/de.inc")
-expand() {  # text: the placeholders replaced
-  local t=${1//@case@/$dir}
-  t=${t//@work@/$JL_WORK} t=${t//@de210@/$de210} t=${t//@images@/$images}
-  if [ $platform = L ]; then
-    t=${t//@jdk@/$jdk} t=${t//@lowest@/$lowest} t=${t//@highest@/$highest} t=${t//@beyond@/$beyond}
-    t=${t//@newest@/$newest_home} t=${t//@path@/$PATH} t=${t//@long@/$long}
-  else
-    t=${t//@wcase@/$(winpath "$dir")} t=${t//@wwork@/$(winpath "$JL_WORK")} t=${t//@wrt@/$(winpath "$rt")}
-    t=${t//@wimages@/$(winpath "$images")}
-  fi
+expand() {  # text: each @name@ replaced by $name
+  local t=$1 case=$dir wcase name
+  [ $platform = L ] || wcase=$(winpath "$dir")
+  while [[ $t =~ @([a-z0-9]+)@ ]]; do name=${BASH_REMATCH[1]} && t=${t//@$name@/${!name}}; done
   printf '%s' "$t"
 }
 
 # The settings file: the row's lines, and what a launch needs where the row said nothing.
 write_settings() {  # main, JRE Path, class path
-  local IFS='^' own=() rest=() line
-  for line in $(expand "$settings"); do
-    if [[ $line == '['* || ${#rest[@]} -gt 0 ]]; then rest+=("$line"); else own+=("$line"); fi
-  done
-  IFS=$'\n'
-  { echo "[Java Runtime Environment]"; [ "$1" = - ] || echo "Main Class=$1"; printf '%s\n' "${own[@]}"
-    [[ "${own[*]}" == *"JRE Path="* || ${JRE:-} == none ]] || echo "JRE Path=$2"
-    [[ "${own[*]}" == *"Virtual Machine Parameters="* || ${VMP:-} == none ]] || echo "Virtual Machine Parameters=${VMP:-}"
-    printf '%s\n' "${rest[@]}"
-    [[ "${rest[*]}" == *"[Class Path]"* || ${CP:-} == none ]] || printf '[Class Path]\nClass Path=%s\n' "$3"
+  local all="^$(expand "$settings")" own rest= lines
+  own=${all%%^\[*} && [[ $all != *^\[* ]] || rest=[${all#*^\[}
+  own=${own#^}
+  { echo "[Java Runtime Environment]"; [ "$1" = - ] || echo "Main Class=$1"; echo "${own//^/$'\n'}"
+    [[ $own == *"JRE Path="* || ${JRE:-} == none ]] || echo "JRE Path=$2"
+    [[ $own == *"Virtual Machine Parameters="* || ${VMP:-} == none ]] || echo "Virtual Machine Parameters=${VMP:-}"
+    [ -z "$rest" ] || echo "${rest//^/$'\n'}"
+    [[ $rest == *"[Class Path]"* || ${CP:-} == none ]] || printf '[Class Path]\nClass Path=%s\n' "$3"
   } >"$dir/ini.txt"
-  mapfile -t own <"$dir/ini.txt"
-  if [ $platform = W ]; then write_ini16 "$dir/tool.ini" "${own[@]}"; else write_ini "$dir/tool.ini" "${own[@]}"; fi
+  mapfile -t lines <"$dir/ini.txt"
+  "write_ini$([ $platform = L ] || echo 16)" "$dir/tool.ini" "${lines[@]}"
 }
+setup() { [ -z "${SETUP:-}" ] || (cd "$dir" && eval "$(expand "$SETUP")") || fail "$label: setup"; }
 
 launch_linux() {  # main, arguments...
-  local main=$1 java=$jdk
-  shift
+  local main=$1 java=$jdk pack=()
   case $main in
     Records) main=hosting.Main ;;
-    Exits) main=hosting.Main VMP="-Dhosting.mode=exit ${VMP:-}" ;;
-    Throws) main=hosting.Main VMP="-Dhosting.mode=throw ${VMP:-}" ;;
+    Exits | Throws) main=${main%s} && VMP="-Dhosting.mode=${main,} ${VMP:-}" main=hosting.Main ;;
     NoMain | BadInit) main=hosting.$main ;;
   esac
   [ "${JDK25:-0}" = 0 ] || java=$jdk25
   [ "${VMP:-}" = none ] || VMP="-Dhosting.out=$dir/out.txt ${VMP:-}"
   cp -r "$classes/case/." "$dir/"
   write_settings "$main" "$java" app.jar
-  local pack=()
-  [ "${EMBED:-0}" = 1 ] && pack+=(--jar "$dir/app.jar")
+  [ "${EMBED:-0}" = 0 ] || pack+=(--jar "$dir/app.jar")
   if [ -n "${LAYER:-}" ]; then
     printf '[Product Information]\r\nUpgrade Code={5E2B-71C4}\r\n' >>"$dir/tool.ini"
     printf "$LAYER" >"$dir/layer.ini"
     pack+=(--settings "$dir/tool.ini" --embed "$dir/layer.ini")
   fi
-  "$JL_BUILD/tools/jlpack/jlpack" --launcher "$JL_LAUNCHER" --output "$dir/tool" "${pack[@]}" >/dev/null ||
-    fail "$label: jlpack"
-  [ -z "${SETUP:-}" ] || (cd "$dir" && eval "$(expand "$SETUP")") || fail "$label: setup"
-  out=$(cd "$(expand "${FROM:-@work@}")" && LC_ALL=${LC_ALL:-} LANG=${LANG_RUN:-C.UTF-8} \
-    JLAUNCH_TRACE=$(expand "${TRACE-@case@/trace.txt}") TESTSPLASH_LOG=$dir/testsplash.log \
-    timeout 60 "$dir/tool" "$@" 2>"$dir/stderr")
-  code=$?
-  err=$(cat "$dir/stderr")
+  "$JL_BUILD/tools/jlpack/jlpack" --launcher "$JL_LAUNCHER" --output "$dir/tool" "${pack[@]}" >/dev/null || fail "$label: jlpack"
+  setup
+  out=$(cd "$(expand "${FROM:-@work@}")" && LC_ALL=${LC_ALL:-} LANG=${LANG_RUN:-C.UTF-8} JLAUNCH_TRACE=$(expand "${TRACE-@case@/trace.txt}") \
+    TESTSPLASH_LOG=$dir/testsplash.log timeout 60 "$dir/tool" "${@:2}" 2>"$dir/stderr")
+  code=$? err=$(cat "$dir/stderr") saw=$(cat "$dir/out.txt" 2>/dev/null)
   [ "$code" != 124 ] || fail "$label: the launcher did not end"
-  saw=$(cat "$dir/out.txt" 2>/dev/null)
 }
 
 launch_windows() {  # main, arguments...
   local main=$1
-  shift
   [[ $main == *.* || $main == - ]] || main=app.$main
   log=$dir/jre/bin/client/testjvm.log
   cp "$JL_LAUNCHER" "$dir/tool.exe"
-  if [ "${JRE:-}" != none ]; then
-    mkdir -p "$dir/jre/bin/client" && cp "$testjvm/${VARIANT:-jvm}.dll" "$dir/jre/bin/client/jvm.dll"
-  fi
+  [ "${JRE:-}" = none ] || { mkdir -p "$dir/jre/bin/client" && cp "$testjvm/${VARIANT:-jvm}.dll" "$dir/jre/bin/client/jvm.dll"; }
   write_settings "$main" "$(winpath "$dir/jre")" 'C:\app\app.jar'
-  [ -z "${SETUP:-}" ] || (cd "$dir" && eval "$(expand "$SETUP")") || fail "$label: setup"
+  setup
   ( cd "$(expand "${FROM:-@case@}")" && exec env ${LANG_RUN:+LANG=$LANG_RUN LC_ALL=$LANG_RUN} \
     JLAUNCH_TRACE="$(expand "${TRACE-@wcase@\\trace.txt}")" TESTSPLASH_LOG="$(winpath "$dir/testsplash.log")" \
-    $JL_WINE "$dir/tool.exe" "$@" ) >"$JL_WORK/wine.out" 2>&1 &
+    $JL_WINE "$dir/tool.exe" "${@:2}" ) >"$JL_WORK/wine.out" 2>&1 &
   LAUNCH_PID=$!
   for check in "${checks[@]}"; do
-    [[ $check == while:* ]] || continue
-    eval "$(expand "${check#while:}")" || fail "$label: not so while it runs: $check"
+    [[ $check != while:* ]] || eval "$(expand "${check#while:}")" || fail "$label: not so while it runs: $check"
   done
   err=
   if [[ " ${checks[*]}" =~ \ (W:)?msg~ ]]; then
     err=$(probe_and_press "${BOX_OF:-tool.exe}" "${PRESS:-1}") || fail "$label: no box appeared: $err"
-    err=${err//\\\\/\\}
+    err=${err//\\\\/\\}  # the UI probe writes a backslash as two
   fi
   ends_by_itself "$label"
-  code=$EXIT_CODE
-  saw=$(cat "$log" 2>/dev/null)
+  code=$EXIT_CODE saw=$(cat "$log" 2>/dev/null)
 }
 
 # Whether main was called with exactly these arguments (shell words).
 saw_arguments() {
-  local expected i=0
+  local expected i=0 w
   eval "local words=($1)"
-  if [ $platform = L ]; then
-    expected=$(echo "count ${#words[@]}"; for w in "${words[@]}"; do echo "$i:$w"; i=$((i + 1)); done)
-    [ "$saw" == "$expected" ]
-  else
-    expected=$(echo "main app/Records args=${#words[@]}"; for w in "${words[@]}"; do echo "arg $i: $w"; i=$((i + 1)); done)
-    [[ $saw == *"$expected"* ]]
-  fi
+  [ $platform = L ] && expected="count ${#words[@]}" || expected="main app/Records args=${#words[@]}"
+  for w in "${words[@]}"; do expected+=$'\n'$([ $platform = L ] && echo "$i:$w" || echo "arg $i: $w") i=$((i + 1)); done
+  [ $platform = W ] && [[ $saw == *"$expected"* ]] || [ "$saw" == "$expected" ]
 }
 
 row_number=0
@@ -216,57 +179,63 @@ run_row() {  # the row's text
   row_number=$((row_number + 1))
   label="row $row_number: $main $args"
   [[ -z ${JL_ROWS:-} || $1 =~ $JL_ROWS ]] && [ $((section % ${JL_PARTS:-1})) = "${JL_PART:-0}" ] || return 0
-  ( [[ $environment == *[^\ ]* ]] && eval "export $environment"
-    dir=$JL_WORK/case$row_number${SUB:+/$SUB}
+  ( dir=$JL_WORK/case$row_number out= err= saw=
+    [[ $environment != *[^\ ]* ]] || eval "export $environment"
+    dir=$dir${SUB:+/$SUB}
     [[ $environment != *@* ]] || eval "export $(expand "$environment")"
     if [ -n "${NEED:-}" ] && [ ! -e "$(expand "$NEED")" ]; then echo "skipped $label: no $NEED"; exit 0; fi
     [ "${JDK25:-0}" = 0 ] || [ -n "$jdk25" ] || { echo "skipped $label: no JDK 25"; exit 0; }
     [ "${ONLY32:-0}" = 0 ] || [ "${own:-}" = 32 ] || exit 0
     mkdir -p "$dir"
     eval "args=($args)"
-    if [ $platform = L ]; then launch_linux "$main" "${args[@]}"; else launch_windows "$main" "${args[@]}"; fi
+    "launch_$([ $platform = L ] && echo linux || echo windows)" "$main" "${args[@]}"
     expect_eq "$code" "$expected" "$label: exit code (message: $err)"
     trace=$dir/trace.txt
     for check in "${checks[@]}"; do
       [[ $check == $platform:* ]] && check=${check#?:}
       [[ $check == [LW]:* || $check == while:* || -z $check ]] && continue
       check=$(expand "$check") kind=${check%%[=~:]*} text=${check#*[=~:]}
-      case $kind in
-        saw) saw_arguments "$text" || fail "$label: main did not see [$text] but: $saw" ;;
-        msg | err) expect_contains "$err" "$text" "$label: message" ;;
-        '!msg' | '!err') expect_not_contains "$err" "$text" "$label: message" ;;
-        out) expect_eq "$out" "$(tr '^' '\n' <<<"$text")" "$label: output" ;;
-        wrote) expect_eq "$saw" "$(tr '^' '\n' <<<"$text")" "$label: what the program wrote" ;;
-        log) expect_logged "$text" "$label" ;;
-        '!log') expect_not_logged "$text" "$label" ;;
-        trace) traced "$text" "$label" ;;
-        '!trace') not_traced "$text" "$label" ;;
-        sh) eval "$text" || fail "$label: not so: $text" ;;
+      case ${kind#!} in
+        saw) saw_arguments "$text" ;;
+        out) [ "$out" == "${text//^/$'\n'}" ] ;;
+        wrote) [ "$saw" == "${text//^/$'\n'}" ] ;;
+        msg | err) grep -qF -- "$text" <<<"$err" ;;
+        log) grep -qxF -- "$text" "$log" ;;
+        trace) grep -qF -- "$text" "$trace" ;;
+        sh) eval "$text" ;;
         *) fail "$label: unknown check [$check]" ;;
       esac
+      [ $(($? == 0)) != "$([ "$kind" = "${kind#!}" ]; echo $?)" ] ||
+        fail "$label: not so: [$check]; output [$out], error [$err], program [$saw], trace [$(cat "$trace" 2>/dev/null)]"
     done ) || exit 1
 }
 
-# Checks the rows use.
+
 left_and_destroyed() { expect_before DetachCurrentThread "DestroyJavaVM on-creating-thread=yes attached=no" "$label"; }
 count_in() { [ "$(grep -c -- "$2" <<<"$3")" = "$1" ] || fail "$label: [$2] not $1 times in [$3]"; }  # n, text, in
 splash_probe() { $JL_WINE "$JL_UIPROBE" "$@"; }
 screenshot() { mkdir -p "$JL_BUILD/screenshots" && sleep 0.3 && import -window root "$JL_BUILD/screenshots/$1"; }
-splash_calls() {  # the image name: the library was called for it
-  local calls=
-  [ -z "$1" ] || calls=$(lines SplashInit "SplashLoadFile $1" "SplashSetFileJarName $1|" SplashClose)
-  expect_eq "$(cat "$dir/testsplash.log" 2>/dev/null)" "$calls" "$label: splash library calls"
+splash_calls() {  # the image name: the library was called for it (none: not called)
+  expect_eq "$(cat "$dir/testsplash.log" 2>/dev/null)" "$([ -z "$1" ] || lines SplashInit "SplashLoadFile $1" "SplashSetFileJarName $1|" SplashClose)" "$label: splash library calls"
 }
 heap_near_tenth() {  # a tenth of the memory, rounded up by the virtual machine
-  local total max=${out#maxMemory=}
-  total=$(($(sed -n 's/^MemTotal: *\([0-9]*\) kB$/\1/p' /proc/meminfo) * 1024 / 10))
-  [ "$max" -gt $((total * 9 / 10)) ] && [ "$max" -le $((total + 67108864)) ]
+  local tenth=$(($(sed -n 's/^MemTotal: *\([0-9]*\) kB$/\1/p' /proc/meminfo) * 1024 / 10)) max=${out#maxMemory=}
+  [ "$max" -gt $((tenth * 9 / 10)) ] && [ "$max" -le $((tenth + 67108864)) ]
 }
 ibm_release() { lines 'JAVA_VERSION="1.8.0_402"' 'IMPLEMENTOR="IBM Corporation"' >jre/release; }
 paired_product() { cp "$foreign_jvm" jre/bin/client/jvm.dll && cp "$JL_UIPROBE" pair.exe; }
+described() { "$JL_BUILD/tools/jlpack/jlpack" --describe "$dir/tool" | grep -qF -- "$1"; }
+# tool.exe packed by jlpack.exe: the row's settings, a layer naming app.Records, "Embedded Jar".
+packed() {
+  mv tool.exe plain.exe && zip -q app.jar ini.txt || return 1
+  printf '[Java Runtime Environment]\nMain Class=app.Records\n[Application]\nEmbedded Jar=yes\n' >layer.ini
+  $JL_WINE "$JL_BUILD/tools/jlpack/jlpack.exe" --launcher plain.exe --output tool.exe --settings tool.ini --embed layer.ini \
+    --icon "$(winpath "$JL_ROOT/sample/hello.ico")" --version "ProductName=My Tool" --jar app.jar >/dev/null 2>&1 || return 1
+  [ "${1:-}" != signed ] || { openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 -subj /CN=test &&
+    osslsigncode sign -certs cert.pem -key key.pem -in tool.exe -out signed.exe && mv signed.exe tool.exe; } >/dev/null 2>&1
+}
 release() { printf 'JAVA_VERSION="%s"\nJVM_VARIANT="%s"\n' "$1" "$2" >jre/release; }  # version, variant
-# The class-data cache's option (or none) right after the class path; the product's own
-# parameters (-Xmx64m) still last.
+# The class-data cache's option (or none) right after the class path, -Xmx64m still last.
 cache_options() {
   local options
   options=$(grep '^option ' "$log")
@@ -277,13 +246,11 @@ cache_options() {
 }
 # -Dapp.home reached the virtual machine in the code page, by its short name, traced.
 short_name_passed() {
-  local passed
-  passed=$(grep -a '^option -Dapp.home=' "$log")
+  local passed=$(grep -a '^option -Dapp.home=' "$log")
   [[ $passed == 'option -Dapp.home=Z:\'*'\lib' && $passed != *'?'* ]] && ! LC_ALL=C grep -q '[^ -~]' <<<"$passed" ||
     fail "$label: not passed in the code page: [$passed]"
   traced "jvm: option path $(winpath "$JL_WORK/Юрий/lib") passed as ${passed#option -Dapp.home=}" "$label: traced"
 }
-long=$(for _ in 1 2 3 4 5 6; do printf 'x%.0s' $(seq 1 49); printf /; done)
 
 section=0
 while IFS= read -r row; do
@@ -295,29 +262,25 @@ done <<'ROWS'
 * | Records | one | | VMP='-Xmx64m -Dname=Grüße' | 0 | trace~jvm: option -Xmx64m | trace~jvm: option -Dname=Gr | trace~jvm: JNI_CreateJavaVM: 0 | trace~jvm: main method: found | trace~jvm: main returned | trace~launch: exit code 0 | L:trace~jvm: option -Djava.class.path=@case@/app.jar | W:trace~jvm: option -Djava.class.path=C:\app\app.jar | W:trace~jvm: main class: loaded; main is static, with String[] | W:sh:iconv -f UTF-8 -t UTF-8 "$trace" >/dev/null | L:trace~jvm: main class: LauncherHelper.checkAndLoadMain
 L | Records | | | | 0 | trace~jvm: main class: loaded; main is static, with String[] (not said)
 L | Records | | | JDK25=1 | 0 | trace~jvm: main class: loaded; main is static, with String[] | !trace~(not said)
-L | - | | | LAYER='[Java Runtime Environment]\nMain Class=hosting.Main\n[Class Path]\nClass Path=app.jar\n' CP=none | 0 | saw= | trace~jvm: options: not shown (embedded settings) | !trace~java.class.path | !trace~jvm: option - | trace~jvm: main returned
-L | Records | one | [Application]^Embedded Jar=yes | EMBED=1 CP=none | 0 | saw=one
-# With another upgrade code beside it, the layer stays closed.
+L | - | | | LAYER='[Java Runtime Environment]\nMain Class=hosting.Main\n[Class Path]\nClass Path=app.jar\n' CP=none | 0 | saw= | trace~jvm: options: not shown (embedded settings) | !trace~java.class.path | !trace~jvm: option - | trace~jvm: main returned | sh:described "embedded settings: readable with @case@/tool.ini: 2 sections, 2 settings"
+L | Records | one | [Application]^Embedded Jar=yes | EMBED=1 CP=none | 0 | saw=one | sh:described "appended JAR: "
 L | - | | | LAYER='[Java Runtime Environment]\nMain Class=hosting.Main\n' SETUP='sed -i s/71C4/71C5/ tool.ini' | 255 | err~Main class was not specified in INI file.
 L | hosting.Main | hosting.lib.A hosting.lib.B hosting.extra.C | [Class Path]^Class Path=app.jar;\lib\*.jar;.\extra\c.jar;nothing\*.jar | VMP=-Dhosting.mode=classes | 0 | wrote=loaded hosting.lib.A^loaded hosting.lib.B^loaded hosting.extra.C
-# The stack of the thread that runs main follows -Xss, else the virtual machine's default.
+# The stack of main's thread follows -Xss, else the VM's default, else the executable's reserve.
 L | hosting.Main | | | VMP='-Dhosting.mode=depth -Xint -Xss64m' | 0 | sh:[[ $saw =~ ^depth\ [0-9]{6,}$ ]]
 L | hosting.Main | | | VMP='-Dhosting.mode=depth -Xint' | 0 | sh:[[ $saw =~ ^depth\ [0-9]{4,5}$ ]]
 W | Records | | | VMP=-Xss8m | 0 | log~stack 8388608 | !log~GetDefaultJavaVMInitArgs version=0x00010001
 W | Records | | | TESTJVM_DEFAULT_STACK=3145728 | 0 | log~GetDefaultJavaVMInitArgs version=0x00010001 | log~stack 3145728
-# No default from the virtual machine: the executable's stack reserve.
 W | Records | | | TESTJVM_DEFAULT_STACK=0 | 0 | log~stack 1048576
-# The class-data cache's options for each version and kind the runtime's release file
-# gives, none for one the launcher cannot be sure of; through System.exit, so that the IBM
-# family ends too, with its code.
+# The class-data cache's options for each version and kind the release file gives, none
+# where unsure; through System.exit, so that the IBM family ends too, with its code.
 W | Exits | | Class Data Cache=yes | VMP=-Xmx64m TESTJVM_EXIT_CODE=4 LOCALAPPDATA='@wwork@\local' SETUP='release 17.0.15 Hotspot' | 4 | sh:cache_options -XX:ArchiveClassesAtExit=
 W | Exits | | Class Data Cache=yes | VMP=-Xmx64m TESTJVM_EXIT_CODE=4 LOCALAPPDATA='@wwork@\local' SETUP='release 25.0.1 ""' | 4 | sh:cache_options -XX:DumpLoadedClassList=
 W | Exits | | Class Data Cache=yes | VMP=-Xmx64m TESTJVM_EXIT_CODE=4 LOCALAPPDATA='@wwork@\local' SETUP='release 21 Hotspot' | 4 | sh:cache_options -XX:+AutoCreateSharedArchive
 W | Exits | | Class Data Cache=yes | VMP=-Xmx64m TESTJVM_EXIT_CODE=4 LOCALAPPDATA='@wwork@\local' SETUP='release 1.8.0 OpenJ9' | 4 | sh:cache_options -Xshareclasses:name=tool,
 W | Exits | | Class Data Cache=yes | VMP=-Xmx64m TESTJVM_EXIT_CODE=4 LOCALAPPDATA='@wwork@\local' SETUP='release 12.0.2 Hotspot' | 4 | sh:cache_options
 W | Exits | | Class Data Cache=yes | VMP=-Xmx64m TESTJVM_EXIT_CODE=4 LOCALAPPDATA='@wwork@\local' SETUP='release 21 Zero' | 4 | sh:cache_options
-# A folder outside the ANSI code page (Cyrillic; C.UTF-8 gives code page 1252 under Wine)
-# reaches the virtual machine by its short name.
+# A folder outside the ANSI code page (1252 under Wine with C.UTF-8) goes by its short name.
 W | Records | | | SETUP='mkdir -p "@work@/Юрий/lib"' LANG_RUN=C.UTF-8 VMP='-Dapp.home=@wwork@\Юрий\lib' | 0 | sh:short_name_passed
 # -- how the program ends ------------------------------------------------------------------------
 * | Exits | | | | 3 | trace~jvm: VM exit 3 | W:sh:expect_before "exit 3" "exit hook returned" "$label"
@@ -328,19 +291,16 @@ W | Throws | | [Application]^Failure Check=yes | PRESS=2 | 255 | msg~thrown by a
 L | hosting.Missing | | | | 1 | err~hosting.Missing | trace~jvm: VM exit 1 | !trace~main class: loaded | !err~Could not find the main class
 L | NoMain | | | | 1 | err~hosting.NoMain
 W | app.Fehlt€ | | | VARIANT=jvm_nohelper | 255 | msg~Could not find the main class app/Fehlt€. | trace~jvm: main class: FindClass: java.lang.NoClassDefFoundError: app/Fehlt€ | trace~launch: exit code -1 | log~ExceptionDescribe java.lang.NoClassDefFoundError: app/Fehlt€ | sh:left_and_destroyed
-# The launcher helper rejects the class and exits with 1: its text went to a standard error
-# nobody sees, so the box tells it, and the exit goes on with the helper's code.
+# The launcher helper's rejection went to a standard error nobody sees: a box tells it.
 W | Missing | | | | 1 | msg~Could not find the main class app/Missing. | sh:expect_before "exit 1" "exit hook returned" "$label"
 W | NoMain | | | | 255 | msg~No main method found in specified class. | log~ExceptionDescribe java.lang.NoSuchMethodError: main | sh:left_and_destroyed
 W | NoMain | | | VARIANT=jvm_nohelper | 255 | msg~No main method found in specified class. | sh:left_and_destroyed
-# Providers that accept any vendor keep no thread in the virtual machine; the IBM family
-# keeps the thread that ran main, so only the program's own exit ends the process.
+# Only the IBM family keeps the thread that ran main in the VM: the program's exit ends it.
 L | hosting.Main | | VM Provider=favor_sun | VMP=-Dhosting.mode=thread | 0 | wrote=main returns^main thread alive false^worker done
 L | hosting.Main | | JRE Path=@work@/ibm^VM Provider=ibm | VMP='-Dhosting.mode=thread -Dhosting.threadExits=true' | 4 | wrote=main returns^main thread alive true^worker done
 L | hosting.Main | | | VMP='-Dhosting.mode=thread -Dhosting.threadExits=true' | 4 | wrote=main returns^main thread alive false^worker done
 W | ExitsLater | | | SETUP=ibm_release TESTJVM_EXIT_CODE=5 | 5 | log~main returns | !log~DetachCurrentThread | !log~DestroyJavaVM on-creating-thread=yes attached=no
 W | ExitsLater | | | TESTJVM_EXIT_CODE=5 | 5 | sh:expect_before DetachCurrentThread "exit 5" "$label" | sh:expect_before "DestroyJavaVM on-creating-thread=yes attached=no" "exit 5" "$label"
-# The main methods of Java 25, as the runtime's helper found them.
 L | hosting.InstanceMain | one two | [Class Path]^Class Path=app.jar;app25.jar | JDK25=1 | 0 | wrote=constructor ran^instance main(String[]) count 2 first one
 L | hosting.InstanceNoArgs | one | [Class Path]^Class Path=app.jar;app25.jar | JDK25=1 | 0 | wrote=field initializer ran^instance main() | trace~jvm: main class: loaded; main is instance, without parameters
 L | hosting.StaticNoArgs | | [Class Path]^Class Path=app.jar;app25.jar | JDK25=1 | 0 | wrote=static main()
@@ -362,6 +322,11 @@ W | Records | | | VARIANT=jvm_marker FROM=@work@/documents SETUP='cp "$testjvm/j
 # -- the settings file ---------------------------------------------------------------------------
 * | - | a "b c" | [Application]^Failure Check=yes | | 255 | msg~Main class was not specified in INI file.
 * | - | | | LANG_RUN=de_DE.UTF-8 | 255 | msg~@de210@
+# Packed by jlpack.exe, also signed; another upgrade code; a dialog of the rebuilt resources.
+W | - | first "second arg" | [Product Information]^Upgrade Code={6F1C-22A0} | CP=none SETUP=packed | 0 | saw=first "second arg" | log~option -Djava.class.path=@wcase@\tool.exe
+W | - | first "second arg" | [Product Information]^Upgrade Code={6F1C-22A0} | CP=none SETUP='packed signed' | 0 | saw=first "second arg" | log~option -Djava.class.path=@wcase@\tool.exe
+W | - | | [Product Information]^Upgrade Code={6F1C-22A0} | CP=none SETUP='packed && write_ini16 tool.ini "[Product Information]" "Upgrade Code={6F1C-22A1}" "[Java Runtime Environment]" "JRE Path=@wcase@\jre"' | 255 | msg~Main class was not specified in INI file.
+W | - | | JRE Path=@wwork@\no-runtime^Minimum Version=99^[Product Information]^Upgrade Code={6F1C-22A0} | CP=none PRESS=2 SETUP=packed | 255 | msg~was not found
 L | - | | | SETUP='rm tool.ini' | 255 | err~Main class was not specified in INI file.
 L | - | | | SETUP='head -c 4096 /dev/urandom >tool.ini' | 255 |
 L | - | | | SETUP='write_ini16 tool.ini "[Application]" "Failure Check=yes"' | 255 | err~Main class was not specified in INI file.
@@ -386,14 +351,12 @@ L | Probe | property app.title app.quote | Virtual Machine Parameters=-Dapp.titl
 L | Probe | property app.extra | [Java Runtime Environment+]^Virtual Machine Parameters=-Dapp.extra=alone | VMP=none | 0 | out=app.extra=alone
 L | Probe | property java.library.path | Library Path=/opt/native;/opt/more^System Path=/opt/tools | | 0 | out=java.library.path=/opt/native:/opt/more:@case@/:.:@path@:@jdk@/lib
 L | Probe | env PATH KV_JVM_HOME | Library Path=/opt/native;/opt/more^System Path=/opt/tools | | 0 | out=PATH=/opt/tools:@path@:@jdk@/bin^KV_JVM_HOME=@jdk@
-# Relative entries are found beside the executable however written; the current folder
-# (which holds Planted.class) is never on the class path.
+# Relative entries are found beside the executable; the current folder is never on the path.
 L | Probe | load Planted | [Class Path]^Class Path=lib\probe.jar; | FROM=@work@/documents SETUP=jar_in_lib | 0 | out=not found Planted
 L | Probe | load Planted | [Class Path]^Class Path=\lib\probe.jar; | FROM=@work@/documents SETUP=jar_in_lib | 0 | out=not found Planted
 L | Probe | load Planted | [Class Path]^Class Path=.\lib\probe.jar; | FROM=@work@/documents SETUP=jar_in_lib | 0 | out=not found Planted
 L | Probe | load Planted | [Class Path]^Class Path=lib\*.jar; | FROM=@work@/documents SETUP=jar_in_lib | 0 | out=not found Planted
-# -- the runtime search (Linux: the installed JDKs, and fake libraries named in the load
-# failure; Windows: the registered fake runtimes above) -----------------------------------------
+# -- the runtime search: the installed JDKs, fake libraries, the registered fake runtimes ----
 L | Probe | feature | Maximum Version=@lowest@ | JRE=none | 0 | out=feature=@lowest@
 L | Probe | feature | Minimum Version=@highest@ | JRE=none | 0 | out=feature=@highest@
 L | Probe | feature | JVM Type=server | JRE=none | 0 | out=feature=@highest@
@@ -419,8 +382,7 @@ W | Version | | | JRE=none FROM=@work@/documents SETUP='fake jre/bin/java.dll &&
 W | Version | | Minimum Version=1.7^Maximum Version=1.7 | JRE=none PRESS=2 | 255 | msg~was not found | msg~1.7) | !msg~Failed to load | trace~runtime:   entry "1.8.0_151": version 1.8.0.151 above Maximum Version 1.7, dropped | trace~runtime: no candidate under the older roots; the vendors' keys are searched | trace~runtime: HKEY_CURRENT_USER\Software\Azul Systems\Zulu\: | trace~runtime: no runtime found; the user is asked | trace~runtime: the prompt ended without a runtime
 W | Version | | Minimum Version=21^Maximum Version=21 | JRE=none | 255 | msg~Failed to load Java VM library: @wrt@\e\bin\server\jvm.dll
 W | Version | | Minimum Version=22 | JRE=none | 255 | msg~Failed to load Java VM library: @wrt@\f\bin\server\jvm.dll | trace~runtime:   entry "zulu-22" (InstallationPath): JDK of JavaSoft in @wrt@\f\, version 22.0.2 (JAVA_VERSION of its release file)
-# A runtime for the other machine goes to the paired launcher, unless that is this
-# launcher or this launcher was started as one; the twin's failure comes back.
+# A runtime for the other machine goes to the paired launcher, unless that is this one.
 W | Version | | Minimum Version=1.6^Maximum Version=1.6^[Application]^Pair Product=missing32.exe | JRE=none | 255 | msg~@wcase@\missing32.exe
 W | Version | | Minimum Version=1.6^Maximum Version=1.6 | JRE=none | 255 | msg~Failed to load Java VM library: @wrt@\d\bin\server\jvm.dll
 W | Version | | Minimum Version=1.6^Maximum Version=1.6^[Application]^Pair Product=tool.exe | JRE=none | 255 | msg~Failed to load Java VM library: @wrt@\d\bin\server\jvm.dll | trace~is this launcher itself; the library is loaded here
@@ -429,8 +391,7 @@ W | Version | | Minimum Version=1.6^Maximum Version=1.6^[Application]^Pair Produ
 W | Version | | Minimum Version=1.7^Maximum Version=1.7^[Application]^Pair Product=missing64.exe | JRE=none ONLY32=1 | 255 | msg~@wcase@\missing64.exe
 W | Records | a "b c" | JRE Path=jre^[Application]^Pair Product=pair.exe^Pair Return Code=yes | NEED=$foreign_jvm SETUP=paired_product FROM=@work@ | 1 |
 W | Records | a "b c" | JRE Path=jre^[Application]^Pair Product=pair.exe^Pair Return Code=no | NEED=$foreign_jvm SETUP=paired_product | 0 |
-# -- the splash (Linux: the runtime's native library only, a test variant of it or the JDK's
-# own; Windows: the launcher's own window too) -------------------------------------------------
+# -- the splash: the runtime's native library (a test variant), the launcher's own window ----
 L | Records | x | JRE Path=@work@/rt-splash^[Display]^Splash Screen=img/spläsh.png^Preffer Native Splash Screen=yes | NEED=@work@/rt-splash | 0 | saw=x | sh:splash_calls 'img/spl\xC3\xA4sh.png'
 L | Records | x | JRE Path=@work@/rt-splash^[Display]^Splash Screen=img/spläsh.png | NEED=@work@/rt-splash | 0 | sh:splash_calls 'img/spl\xC3\xA4sh.png'
 L | Records | -nosplash | JRE Path=@work@/rt-splash^[Display]^Splash Screen=splash.png | NEED=@work@/rt-splash | 0 | saw=-nosplash | sh:splash_calls ''
@@ -444,8 +405,7 @@ W | Throws | | [Application]^Failure Check=yes^[Display]^Splash Screen=@wimages@
 W | Records | | [Display]^Splash Screen=img\späsh.png^Preffer Native Splash Screen=YES | SETUP='cp "$testsplash/splashscreen.dll" jre/bin/' LC_ALL=en_US.UTF-8 | 0 | sh:splash_calls 'img\x5Csp\xE4sh.png'
 W | ExitsLater | | [Display]^Splash Screen=@wimages@\photo.jpg | SETUP='cp "$testsplash/splashscreen.dll" jre/bin/' TESTJVM_EXIT_DELAY=3000 TESTJVM_EXIT_CODE=0 | 0 | while:splash_probe splash --exe tool.exe --timeout 10000 >/dev/null && screenshot e2e_splash_jpeg.png | sh:[ ! -e @case@/testsplash.log ]
 W | NoMain | | [Display]^Splash Screen=@wimages@\small.bmp^Preffer Native Splash Screen=yes | SETUP='cp "$testsplash/splashscreen_nojar.dll" jre/bin/splashscreen.dll' | 255 | while:splash_probe splash --exe tool.exe --timeout 10000 >/dev/null | msg~No main method found in specified class. | sh:[ "$(cat @case@/testsplash.log)" = SplashClose ]
-# A JVM library that fails at once (no JNI entry): its box is owned by the splash, which
-# therefore cannot cover it.
+# A JVM library without JNI entry: its box is owned by the splash, which cannot cover it.
 W | Records | | [Display]^Splash Screen=@wimages@\photo.jpg | SETUP='cp "$testsplash/splashscreen.dll" jre/bin/client/jvm.dll' | 255 | while:[ "$(splash_probe owner --exe tool.exe --timeout 20000)" = "owner: SplashScreenWindow" ] | msg~cannot find CreateJavaVM JNI
 W | Records | | [Display]^Splash Screen=@wwork@\missing.png | | 0 |
 ROWS

@@ -1,12 +1,8 @@
 package hosting;
 
 import java.nio.charset.StandardCharsets;
-import java.nio.file.Files;
-import java.nio.file.Paths;
-import java.nio.file.StandardOpenOption;
-import java.util.ArrayList;
+import java.nio.file.*;
 import java.util.Arrays;
-import java.util.List;
 
 // What a hosted program can see of its launch, written in UTF-8 to the file named by
 // -Dhosting.out; -Dhosting.mode chooses what it does.
@@ -25,52 +21,38 @@ public class Main {
 
     public static void main(String[] args) throws Exception {
         switch (System.getProperty("hosting.mode", "args")) {
-            case "args": {
-                List<String> lines = new ArrayList<>();
-                lines.add("count " + args.length);
-                for (int i = 0; i < args.length; i++) lines.add(i + ":" + args[i]);
-                write(lines.toArray(new String[0]));
+            case "args":
+                write("count " + args.length);
+                for (int i = 0; i < args.length; i++) write(i + ":" + args[i]);
                 break;
-            }
             case "exit":
-                System.exit(Integer.getInteger("hosting.code", 3));
-                break;
+                System.exit(3);
             case "throw":
                 throw new IllegalStateException("thrown by hosting.Main");
             case "classes":
-                for (String name : args) {
-                    Class.forName(name);
-                    write("loaded " + name);
-                }
+                for (String name : args) write("loaded " + Class.forName(name).getName());
                 break;
-            case "depth":
-                // How deep this thread can call: its stack size, give or take a frame.
+            case "depth":  // how deep this thread can call: its stack size, give or take a frame
                 try {
                     recurse();
                 } catch (StackOverflowError e) {
                     write("depth " + depth);
                 }
                 break;
-            case "thread": {
-                // A non-daemon thread outlives main; it reports whether the thread that
-                // ran main is still in the virtual machine, then ends the program.
+            case "thread":
+                // A thread outlives main and reports whether the thread that ran main is
+                // still in the virtual machine; with -Dhosting.threadExits it ends the program.
                 final Thread mainThread = Thread.currentThread();
-                final boolean exits = Boolean.getBoolean("hosting.threadExits");
-                Thread worker = new Thread(() -> {
+                new Thread(() -> {
                     try {
                         Thread.sleep(1000);
                         write("main thread alive " + mainThread.isAlive(), "worker done");
                     } catch (Exception e) {
                         throw new RuntimeException(e);
                     }
-                    if (exits) System.exit(4);
-                });
-                worker.start();
+                    if (Boolean.getBoolean("hosting.threadExits")) System.exit(4);
+                }).start();
                 write("main returns");
-                break;
-            }
-            default:
-                throw new IllegalArgumentException(System.getProperty("hosting.mode"));
         }
     }
 }

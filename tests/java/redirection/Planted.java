@@ -1,5 +1,4 @@
-// Stands for code planted in the folder of a document the user opens: it must never be
-// loaded, since the current directory is not on the class path.
+// Code planted in the folder of a document the user opens: never loaded.
 public class Planted {
     static {
         System.out.println("PLANTED CODE RAN");

@@ -1,7 +1,6 @@
 package hosting;
 
-// An instance main(String[]), neither public nor static, on an object the no-argument
-// constructor made (Java 25).
+// An instance main(String[]), neither public nor static, on an object its constructor made.
 public class InstanceMain {
     private final String madeBy;
 
@@ -10,6 +9,6 @@ public class InstanceMain {
     }
 
     void main(String[] args) throws Exception {
-        Main.write(madeBy, "instance main(String[]) count " + args.length + (args.length > 0 ? " first " + args[0] : ""));
+        Main.write(madeBy, "instance main(String[]) count " + args.length + " first " + args[0]);
     }
 }

@@ -1,6 +1,6 @@
 package hosting;
 
-// An instance main without parameters (Java 25).
+// An instance main without parameters in a class that is not public.
 class InstanceNoArgs {
     private final String madeBy = "field initializer ran";
 

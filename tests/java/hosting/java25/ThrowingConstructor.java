@@ -1,7 +1,6 @@
 package hosting;
 
-// An instance main whose object cannot be made: the constructor is the program's own
-// code, and its exception is handled as one that main threw.
+// An instance main whose object cannot be made: the constructor's exception is one of main.
 public class ThrowingConstructor {
     public ThrowingConstructor() {
         throw new IllegalStateException("thrown by the constructor of hosting.ThrowingConstructor");

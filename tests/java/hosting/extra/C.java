@@ -1,3 +1,0 @@
-package hosting.extra;
-
-public class C {}

@@ -1,3 +1,0 @@
-package hosting.lib;
-
-public class B {}
