@@ -32,7 +32,7 @@ run_ctest() {  # build folder, [command the ctest runs under], [ctest options]
   # more instead of failing the run (the log keeps the first attempt). Under emulation a
   # box or window can miss the waits the scripts bound in wall-clock time, so there a
   # failed test is run once more too.
-  $runner ctest --test-dir "$dir" -j2 --output-on-failure --timeout 90 --repeat "${JL_REPEAT:-after-timeout}:2" "${@:3}" 2>&1 | tee "$log" | grep -vE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' || true
+  $runner ctest --test-dir "$dir" -j2 --output-on-failure --timeout 90 --repeat "${repeat:-after-timeout}:2" "${@:3}" 2>&1 | tee "$log" | grep -vE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' || true
   local line
   line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n1)
   if [ -z "$line" ]; then
@@ -54,17 +54,17 @@ run_ctest() {  # build folder, [command the ctest runs under], [ctest options]
 # Where it cannot run at all, ctest runs the static checks and a skipped test saying why.
 i686_selection=()
 i686_runner="bash scripts/wine32.sh"
+i686_repeat=after-timeout
 case $(bash scripts/wine32.sh --check 2>/dev/null) in
   qemu)
     i686_selection=(-E '^e2e\.win_single_instance$')
-    export JL_REPEAT=until-pass
+    i686_repeat=until-pass
     echo "i686 suite under qemu: e2e.win_single_instance runs in the x86_64 suite only" ;;
   native) ;;
   *) i686_runner= ;;
 esac
 [ "$suite" = win32 ] || run_ctest build/linux
-run_ctest build/win32 "$i686_runner" "${i686_selection[@]}"
-unset JL_REPEAT
+repeat=$i686_repeat run_ctest build/win32 "$i686_runner" "${i686_selection[@]}"
 if [ "$suite" = all ]; then
   source scripts/wine-env.sh
   run_ctest build/win64

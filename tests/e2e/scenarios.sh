@@ -226,7 +226,7 @@ heap_near_tenth() {  # a tenth of the memory, rounded up by the virtual machine
 }
 ibm_release() { lines 'JAVA_VERSION="1.8.0_402"' 'IMPLEMENTOR="IBM Corporation"' >jre/release; }
 paired_product() { cp "$foreign_jvm" jre/bin/client/jvm.dll && cp "$JL_UIPROBE" pair.exe; }
-described() { "$JL_BUILD/tools/jlpack/jlpack" --describe "$dir/tool" | grep -qF -- "$1"; }
+described() { grep -qF -- "$1" <<<"$("$JL_BUILD/tools/jlpack/jlpack" --describe "$dir/tool")"; }
 # tool.exe packed by jlpack.exe: the row's settings, a layer naming app.Records, "Embedded Jar".
 packed() {
   mv tool.exe plain.exe && zip -q app.jar ini.txt || return 1
