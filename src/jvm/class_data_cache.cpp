@@ -159,11 +159,9 @@ CachePlan planClassDataCache(CacheMethod method, const std::wstring& folder, con
     const std::wstring ownName = stem + L"." + decimalText(state.processId);
     if (state.cacheExists) {
         plan.why += "the cache fits";
-        if (method == CacheMethod::AheadOfTime) {
-            plan.options = {L"-XX:SharedArchiveFile=" + plan.cacheFile, kQuietAot, kQuietCds};
-        } else {
-            plan.options = {L"-XX:SharedArchiveFile=" + plan.cacheFile, kQuietCds};
-        }
+        plan.options = {L"-XX:SharedArchiveFile=" + plan.cacheFile};
+        if (method == CacheMethod::AheadOfTime) plan.options.push_back(kQuietAot);
+        plan.options.push_back(kQuietCds);
         return plan;
     }
     if (!state.folderWritable) {

@@ -100,9 +100,8 @@ std::vector<std::wstring> productParameters(const LaunchSettings& settings) {
 
 // While tracing, the runtime reports on the cache into a file beside it; read back
 // before main, it tells whether the runtime mapped the cache.
-std::wstring runtimeReportOption(const CachePlan& plan, const std::wstring& log) {
-    return std::wstring(L"-Xlog:cds=info") + L":file=\"" + log +
-           L"\"::filecount=0";
+std::wstring runtimeReportOption(const std::wstring& log) {
+    return L"-Xlog:cds=info:file=\"" + log + L"\"::filecount=0";
 }
 
 void removeStaleCaches(const std::wstring& folder, const std::wstring& name, const std::wstring& stem) {
@@ -186,9 +185,8 @@ void ClassDataCache::prepare(const LaunchSettings& settings, const RuntimeSearch
         fingerprint.librarySize = library.size;
         fingerprint.libraryTime = library.lastWriteTime;
     }
-    for (const std::wstring& entry :
-         splitAtDelimiter(buildClassPath(settings.classPath, settings.embeddedJar, executable),
-                          std::wstring(1, os::kListSeparator))) {
+    const std::wstring classPath = buildClassPath(settings.classPath, settings.embeddedJar, executable);
+    for (const std::wstring& entry : splitAtDelimiter(classPath, std::wstring(1, os::kListSeparator))) {
         if (!entry.empty()) fingerprint.classPathEntries.push_back(fileStamp(entry));
     }
     fingerprint.mainClass = settings.mainClass;
@@ -220,18 +218,19 @@ void ClassDataCache::prepare(const LaunchSettings& settings, const RuntimeSearch
                                os::replaceFile(own, fingerprintFile);
         if (!state.folderWritable) (void)os::removeFile(own);
     }
-    if (method == CacheMethod::AheadOfTime && !state.cacheExists && !state.aheadOfTimeUnusable) {
-        const std::wstring classList = stem_ + L"." + decimalText(state.processId) + L".classlist";
-        createCommand_ = aheadOfTimeCreateCommand(
-            javaProgram(runtimeFolderOfLibrary(runtime.jvmLibraryPath)), shellProgram(), classList,
-            stem_ + L"." + decimalText(state.processId) + L".aot.tmp", cacheFileName(method, stem_),
-            failureMarkerName(stem_), productParameters(settings),
-            buildClassPath(settings.classPath, settings.embeddedJar, executable));
-        state.aheadOfTimeUnusable = createCommand_.empty();
-    }
-
+    const std::wstring own = stem_ + L"." + decimalText(state.processId);
     plan_ = planClassDataCache(method, folder, name, stem_, state);
-    if (plan_.method != CacheMethod::AheadOfTime || !plan_.training) createCommand_.clear();
+    if (plan_.method == CacheMethod::AheadOfTime && plan_.training) {
+        // The list this launch writes becomes the archive once it has ended.
+        createCommand_ = aheadOfTimeCreateCommand(javaProgram(runtimeFolderOfLibrary(runtime.jvmLibraryPath)),
+                                                  shellProgram(), plan_.writtenFile, own + L".aot.tmp",
+                                                  plan_.cacheFile, failureMarkerName(stem_),
+                                                  productParameters(settings), classPath);
+        if (createCommand_.empty()) {
+            state.aheadOfTimeUnusable = true;
+            plan_ = planClassDataCache(method, folder, name, stem_, state);
+        }
+    }
     if (tracing) {
         trace(kTopic, {"runtime family ", cacheRuntime.family == CacheFamily::OpenJ9 ? "IBM" : "HotSpot", " ",
                        decimalText(cacheRuntime.feature), ": ", cacheMethodName(plan_.method), "; ", plan_.why});
@@ -240,9 +239,9 @@ void ClassDataCache::prepare(const LaunchSettings& settings, const RuntimeSearch
 
     std::vector<std::wstring> options = plan_.options;
     if (tracing && plan_.method != CacheMethod::SharedClasses && !plan_.training) {
-        useLog_ = stem_ + L"." + decimalText(state.processId) + L".log";
+        useLog_ = own + L".log";
         if (os::writeNewFile(useLog_, std::string()) == os::kErrorSuccess) {
-            options.push_back(runtimeReportOption(plan_, useLog_));
+            options.push_back(runtimeReportOption(useLog_));
         } else {
             useLog_.clear();
         }
